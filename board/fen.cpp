@@ -1,0 +1,239 @@
+#include "board/fen.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "board/attacks.h"
+#include "board/position.h"
+
+void setStartPosition() {
+    currentPosition = positionStack;
+    *currentPosition = Position{
+        .ownPieces = 0x000000000000FFFFULL,
+        .typePlane0 = 0x2CFF00000000FF2CULL,
+        .typePlane1 = 0x7600000000000076ULL,
+        .typePlane2 = 0x9900000000000099ULL,
+        .castleFlags = 0x33,
+        .enPassant = NO_EN_PASSANT,
+        .rule50 = 0,
+        .repetition = 0,
+        .sideToMove = 0,
+    };
+}
+
+namespace {
+
+constexpr int FIELD_COUNT = 6;
+
+struct FenFields {
+    const char* field[FIELD_COUNT] = {};
+    int count = 0;
+};
+
+// Splits the buffer in place at runs of spaces.
+FenFields splitFields(char* buffer) {
+    FenFields f;
+    char* c = buffer;
+    while (f.count < FIELD_COUNT) {
+        while (*c == ' ') ++c;
+        if (*c == '\0') break;
+        f.field[f.count++] = c;
+        while (*c != ' ' && *c != '\0') ++c;
+        if (*c == '\0') break;
+        *c++ = '\0';
+    }
+    return f;
+}
+
+int pieceTypeOfLetter(char letter) {
+    switch (letter | 0x20) {
+        case 'p': return PAWN;
+        case 'n': return KNIGHT;
+        case 'b': return BISHOP;
+        case 'r': return ROOK;
+        case 'q': return QUEEN;
+        case 'k': return KING;
+        default: return EMPTY;
+    }
+}
+
+// Fills the four bitboards with white as the side to move.
+bool readPlacement(const char* text, Position& p) {
+    p.ownPieces = p.typePlane0 = p.typePlane1 = p.typePlane2 = 0;
+    const char* c = text;
+    for (int rank = 7; rank >= 0; --rank) {
+        while (*c == '/') ++c;
+        int file = 0;
+        while (file < 8) {
+            const char ch = *c;
+            if (ch >= '1' && ch <= '8') {
+                file += ch - '0';
+                if (file > 8) return false;  // digits running past the h-file
+            } else if (const int type = pieceTypeOfLetter(ch); type != EMPTY && ch != '\0') {
+                const Bitboard bit = squareBit(8 * rank + file);
+                if (type & 1) p.typePlane0 |= bit;
+                if (type & 2) p.typePlane1 |= bit;
+                if (type & 4) p.typePlane2 |= bit;
+                if (ch < 'a') p.ownPieces |= bit;
+                ++file;
+            } else {
+                return false;  // early end of the group, missing group, or a stray character
+            }
+            ++c;
+        }
+        // Whatever follows the eighth file of a group is ignored.
+        while (*c != '/' && *c != '\0') ++c;
+    }
+    return true;
+}
+
+bool readCastling(const char* text, std::uint8_t& flags) {
+    flags = 0;
+    if (std::strcmp(text, "-") == 0) return true;
+    for (const char* c = text; *c; ++c) {
+        switch (*c) {
+            case 'K': flags |= 0x02; break;
+            case 'Q': flags |= 0x01; break;
+            case 'k': flags |= 0x20; break;
+            case 'q': flags |= 0x10; break;
+            default: return false;
+        }
+    }
+    return true;
+}
+
+// Leading decimal number; text without digits counts as 0; a negative or oversized value fails.
+bool readHalfmoveClock(const char* text, std::uint8_t& rule50) {
+    const char* c = text;
+    const bool negative = *c == '-';
+    if (*c == '-' || *c == '+') ++c;
+    unsigned value = 0;
+    for (; *c >= '0' && *c <= '9'; ++c) {
+        value = value * 10 + static_cast<unsigned>(*c - '0');
+        if (value > 100) return false;
+    }
+    if (negative && value != 0) return false;
+    rule50 = static_cast<std::uint8_t>(value);
+    return true;
+}
+
+// Keeps only the rights whose king and rook stand on their squares (white's view, white's
+// rights in the low nibble): castling without them would corrupt the record.
+std::uint8_t possibleCastling(const Position& p, std::uint8_t flags) {
+    const Bitboard whiteKings = kingsOf(p) & p.ownPieces, blackKings = kingsOf(p) & ~p.ownPieces;
+    const Bitboard whiteRooks = rooksOf(p) & p.ownPieces, blackRooks = rooksOf(p) & ~p.ownPieces;
+    std::uint8_t allowed = 0;
+    if (whiteKings & squareBit(4)) {
+        if (whiteRooks & squareBit(0)) allowed |= 0x01;
+        if (whiteRooks & squareBit(7)) allowed |= 0x02;
+    }
+    if (blackKings & squareBit(60)) {
+        if (blackRooks & squareBit(56)) allowed |= 0x10;
+        if (blackRooks & squareBit(63)) allowed |= 0x20;
+    }
+    return flags & allowed;
+}
+
+// A record the generators, move maker and king tests can work on (side to move's view).
+bool isPlayable(const Position& p) {
+    const Bitboard kings = kingsOf(p);
+    const Bitboard theirs = opponentPieces(p);
+    if (popCount(kings & p.ownPieces) != 1 || popCount(kings & theirs) != 1) return false;
+    if (popCount(p.ownPieces) > 16 || popCount(theirs) > 16) return false;
+    if (pawnsOf(p) & (RANK_1 | RANK_8)) return false;
+    if ((p.typePlane0 & p.typePlane1 & p.typePlane2) != 0) return false;
+    return !opponentKingAttacked(p);
+}
+
+}  // namespace
+
+int readFen(const char* text) {
+    char buffer[FEN_BUFFER_LENGTH + 1];
+    const std::size_t length = std::strlen(text);
+    if (length > FEN_BUFFER_LENGTH) return 0;
+    std::memcpy(buffer, text, length + 1);
+    const FenFields f = splitFields(buffer);
+    if (f.count < 3) return 0;
+
+    const char* side = f.field[1];
+    const bool blackToMove = std::strcmp(side, "b") == 0;
+    if (!blackToMove && std::strcmp(side, "w") != 0) return 0;
+
+    Position p = *currentPosition;
+    if (!readPlacement(f.field[0], p)) return 0;
+    if (!readCastling(f.field[2], p.castleFlags)) return 0;
+    p.castleFlags = possibleCastling(p, p.castleFlags);
+    p.rule50 = 0;
+    if (f.count > 4 && !readHalfmoveClock(f.field[4], p.rule50)) return 0;
+    p.repetition = 0;
+    p.sideToMove = 0;
+    if (blackToMove) flipBoard(p);
+
+    p.enPassant = NO_EN_PASSANT;
+    if (f.count > 3 && std::strcmp(f.field[3], "-") != 0) {
+        const char* ep = f.field[3];
+        const char wantedRank = blackToMove ? '3' : '6';
+        if (ep[0] < 'a' || ep[0] > 'h' || ep[1] != wantedRank) return 0;
+        const int file = ep[0] - 'a';
+        // The pawn that just advanced must stand in front of the capture square, which is empty.
+        const Bitboard theirPawns = pawnsOf(p) & opponentPieces(p);
+        if (!(theirPawns & squareBit(32 + file)) || (occupiedSquares(p) & squareBit(40 + file))) return 0;
+        p.enPassant = static_cast<std::uint8_t>(file);
+    }
+
+    if (!isPlayable(p)) return 0;
+    *currentPosition = p;
+    return 1;
+}
+
+namespace {
+
+constexpr int DIAGRAM_LENGTH = 650;
+constexpr int FIRST_RANK_LINE = 2 + 36;  // two empty lines and the top border
+constexpr int RANK_BLOCK = 72;           // a rank line and the border below it
+constexpr int FIRST_CELL = 4;            // "8 | " precedes the a-file letter
+
+std::array<char, DIAGRAM_LENGTH + 1> makeDiagramTemplate() {
+    std::array<char, DIAGRAM_LENGTH + 1> text{};
+    const char* border = "  +---+---+---+---+---+---+---+---+\n";
+    std::size_t at = 0;
+    auto append = [&](const char* s) {
+        const std::size_t n = std::strlen(s);
+        std::memcpy(text.data() + at, s, n);
+        at += n;
+    };
+    append("\n\n");
+    append(border);
+    for (int rank = 8; rank >= 1; --rank) {
+        char line[40];
+        std::snprintf(line, sizeof line, "%d |   |   |   |   |   |   |   |   |\n", rank);
+        append(line);
+        append(border);
+    }
+    append("\n    A   B   C   D   E   F   G   H\n\n");
+    return text;
+}
+
+// Kept for the whole run; each call writes the 64 cells and prints it whole.
+std::array<char, DIAGRAM_LENGTH + 1> diagram = makeDiagramTemplate();
+
+constexpr char WHITE_LETTERS[] = " PCATDR?";
+constexpr char BLACK_LETTERS[] = " pcatdr?";
+
+}  // namespace
+
+void printBoard() {
+    const Position& p = *currentPosition;
+    const bool blackToMove = p.sideToMove == 1;
+    for (int square = 0; square < 64; ++square) {
+        const int recordSquare = blackToMove ? square ^ 56 : square;
+        const bool own = (p.ownPieces >> recordSquare) & 1;
+        const bool white = own != blackToMove;
+        const int type = pieceTypeAt(p, recordSquare);
+        const int rank = square / 8, file = square % 8;
+        diagram[FIRST_RANK_LINE + (7 - rank) * RANK_BLOCK + FIRST_CELL + 4 * file] =
+            white ? WHITE_LETTERS[type] : BLACK_LETTERS[type];
+    }
+    std::fwrite(diagram.data(), 1, DIAGRAM_LENGTH, stdout);
+}

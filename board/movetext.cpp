@@ -1,0 +1,125 @@
+#include "board/movetext.h"
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+
+void moveToText(char* buffer, Move move, const Position& from) {
+    static constexpr char PROMOTION_LETTERS[] = "  nbrq  ";
+    const int origin = realSquare(moveFrom(move), from.sideToMove);
+    const int target = realSquare(moveTo(move), from.sideToMove);
+    buffer[0] = static_cast<char>('a' + (origin & 7));
+    buffer[1] = static_cast<char>('1' + (origin >> 3));
+    buffer[2] = static_cast<char>('a' + (target & 7));
+    buffer[3] = static_cast<char>('1' + (target >> 3));
+    buffer[4] = PROMOTION_LETTERS[movePromotion(move) & 7];
+    buffer[5] = '\0';
+}
+
+namespace {
+
+struct MoveTargets {
+    Bitboard targets;
+    std::uint32_t kind;
+};
+
+bool readSquare(const char* text, int& square) {
+    if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
+    square = (text[0] - 'a') + 8 * (text[1] - '1');
+    return true;
+}
+
+// 0 for the end of the text or a space, the promotion type for n b r q, -1 otherwise.
+int readPromotion(char c) {
+    switch (c) {
+        case '\0':
+        case ' ': return 0;
+        case 'n': return KNIGHT;
+        case 'b': return BISHOP;
+        case 'r': return ROOK;
+        case 'q': return QUEEN;
+        default: return -1;
+    }
+}
+
+bool canCastleShort(const Position& p) {
+    return (p.castleFlags & 0x02) && !(occupiedSquares(p) & (squareBit(5) | squareBit(6))) &&
+           !attackedByOpponent(p, 4) && !attackedByOpponent(p, 5) && !attackedByOpponent(p, 6);
+}
+
+bool canCastleLong(const Position& p) {
+    return (p.castleFlags & 0x01) && !(occupiedSquares(p) & (squareBit(1) | squareBit(2) | squareBit(3))) &&
+           !attackedByOpponent(p, 2) && !attackedByOpponent(p, 3) && !attackedByOpponent(p, 4);
+}
+
+// The destination sets of the piece on `from`, one per move kind, in the order they are tried.
+int fillTargets(const Position& p, int type, int from, bool promoting, MoveTargets (&table)[5]) {
+    const Bitboard occupied = occupiedSquares(p);
+    const Bitboard empty = ~occupied, theirs = opponentPieces(p);
+    Bitboard reach = 0;
+    switch (type) {
+        case KING:
+            table[0] = {kingAttacks[from] & empty, KING_MOVE};
+            table[1] = {kingAttacks[from] & theirs, KING_CAPTURE};
+            table[2] = {0, 0};
+            table[3] = {canCastleShort(p) ? squareBit(6) : 0, CASTLE_SHORT};
+            table[4] = {canCastleLong(p) ? squareBit(2) : 0, CASTLE_LONG};
+            return 5;
+        case QUEEN: reach = rookAttacks(from, occupied) | bishopAttacks(from, occupied); break;
+        case ROOK: reach = rookAttacks(from, occupied); break;
+        case BISHOP: reach = bishopAttacks(from, occupied); break;
+        case KNIGHT: reach = knightAttacks[from]; break;
+        case PAWN: {
+            const Bitboard bit = squareBit(from);
+            Bitboard pushes = (bit << 8) & empty;
+            if (bit & RANK_2) pushes |= (pushes << 8) & empty;
+            const Bitboard captures = (((bit << 7) & ~FILE_H) | ((bit << 9) & ~FILE_A)) & theirs;
+            Bitboard enPassant = 0;
+            if (p.enPassant != NO_EN_PASSANT)
+                enPassant = squareBit(40 + p.enPassant) & (((bit << 7) & ~FILE_H) | ((bit << 9) & ~FILE_A));
+            table[0] = {pushes, promoting ? PROMOTION : PAWN_PUSH};
+            table[1] = {captures, promoting ? PROMOTION_CAPTURE : PAWN_CAPTURE};
+            table[2] = {enPassant, EN_PASSANT};
+            return 3;
+        }
+        default: return 0;
+    }
+    table[0] = {reach & empty, static_cast<std::uint32_t>(type)};
+    table[1] = {reach & theirs, static_cast<std::uint32_t>(type + 8)};
+    return 2;
+}
+
+}  // namespace
+
+int parseMove(const char* text) {
+    int from = 0, to = 0;
+    if (!readSquare(text, from)) return 0;
+    if (!readSquare(text + 2, to)) return 0;
+    const int promotion = readPromotion(text[4]);
+    if (promotion < 0) return 0;
+    if (stackRoom() < 1) return 0;
+
+    const Position& p = *currentPosition;
+    if (p.sideToMove == 1) {
+        from ^= 56;
+        to ^= 56;
+    }
+    if (!(p.ownPieces & squareBit(from))) return 0;
+    const int type = pieceTypeAt(p, from);
+    // A promotion letter belongs to exactly the pawn moves that reach the last rank.
+    const bool reachesLastRank = type == PAWN && to >= 56;
+    if ((promotion != 0) != reachesLastRank) return 0;
+
+    MoveTargets table[5];
+    const int entries = fillTargets(p, type, from, promotion != 0, table);
+    const Bitboard toBit = squareBit(to);
+    for (int i = 0; i < entries; ++i) {
+        if (!(table[i].targets & toBit)) continue;
+        makeMove(encodeMove(table[i].kind, from, to, promotion));
+        if (opponentKingAttackers() != 0) {
+            takeBack();
+            return 0;
+        }
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+// Coordinate move text (e2e4, e7e8q) in both directions.
+#pragma once
+
+#include "board/move.h"
+#include "board/position.h"
+
+// Writes five characters and a terminator: the squares as real squares, then the promotion
+// letter or a space. `from` supplies the side the move is played by.
+void moveToText(char* buffer, Move move, const Position& from);
+
+// Reads a move, checks it against the current position and makes it. Returns 1 when it was a
+// legal move (now on the stack), 0 otherwise with the stack unchanged.
+int parseMove(const char* text);
