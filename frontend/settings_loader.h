@@ -1,0 +1,14 @@
+// Filling EngineSettings from the configuration file, and opening the game log it asks for.
+#pragma once
+
+inline constexpr const char* CONFIG_FILE_NAME = "tarlowick.ini";
+
+// Reads every setting from `fileName` in a fixed order, each missing or out-of-range value taking
+// its default; maxTime is also copied into moveTime and the TimeControl clocks. With LogGame on,
+// the log file is opened for appending. A log that cannot be opened is reported on standard error
+// and ends the load there: the book and time settings keep the values they had. Safe to call
+// again: the log stream of an earlier load is closed, never leaked.
+//
+// Afterwards logGame is 1 exactly when logStream is an open file, so a writer that tests logGame
+// never meets a missing stream.
+void loadSettings(const char* fileName);
