@@ -1,0 +1,40 @@
+// The transposition table: one flat array of search results, one entry per slot, the slot
+// chosen by the low 20 bits of the position key, and every store replacing what was there.
+#pragma once
+
+#include <cstdint>
+
+#include "board/move.h"
+
+struct HashEntry {
+    std::uint64_t key;   // whole key of the position stored, to tell slot sharers apart
+    std::uint8_t depth;  // remaining depth of the search that produced the entry
+    std::uint8_t flag;   // HASH_EXACT, HASH_UPPER or HASH_LOWER
+    std::int32_t score;  // as the node returned it, side to move's view
+    Move move;           // move that produced the score, 0 possible
+};
+static_assert(sizeof(HashEntry) == 24);
+
+inline constexpr int HASH_BITS = 20;
+inline constexpr int HASH_ENTRIES = 1 << HASH_BITS;
+inline constexpr std::uint64_t HASH_SLOT_MASK = HASH_ENTRIES - 1;
+
+inline constexpr int HASH_EXACT = 0;  // score is the node's value
+inline constexpr int HASH_UPPER = 1;  // the node's value is at most score
+inline constexpr int HASH_LOWER = 2;  // the node's value is at least score
+
+// Probe answers other than a score; both lie above any score the search produces.
+inline constexpr int HASH_MISS = 99999;       // the slot holds another position or nothing
+inline constexpr int HASH_MOVE_ONLY = 99998;  // this position, but only its move is of use
+
+extern HashEntry TranspositionTable[HASH_ENTRIES];
+
+// Zeroes every byte of the table.
+void clearHash();
+
+// Looks up the current position. Always copies the slot into `out`; returns a usable score
+// (the exact score, alpha or beta), HASH_MOVE_ONLY or HASH_MISS.
+int probeHash(HashEntry& out, int depth, int alpha, int beta);
+
+// Writes the current position's entry into its slot, whatever the slot held before.
+void storeHash(int depth, int score, int flag, Move move);

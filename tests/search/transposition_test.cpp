@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "board/fen.h"
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "book/position_key.h"
+#include "search/transposition.h"
+
+namespace {
+
+constexpr Move SOME_MOVE = 0x05010204;
+
+class TranspositionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clearHash();
+        setStartPosition();
+    }
+};
+
+}  // namespace
+
+TEST_F(TranspositionTest, EmptyTableMissesAndStillCopiesTheSlot) {
+    ASSERT_EQ(parseMove("e2e4"), 1);
+    HashEntry out{.key = 1, .depth = 7, .flag = 2, .score = 3, .move = 4};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(out.key, 0u);
+    EXPECT_EQ(out.depth, 0);
+    EXPECT_EQ(out.flag, 0);
+    EXPECT_EQ(out.score, 0);
+    EXPECT_EQ(out.move, 0u);
+}
+
+TEST_F(TranspositionTest, StoresTheWholeEntryUnderTheKey) {
+    storeHash(5, -123, HASH_LOWER, SOME_MOVE);
+    const HashEntry& slot = TranspositionTable[computePositionKey() & HASH_SLOT_MASK];
+    EXPECT_EQ(slot.key, 0x463B96181691FC9CULL);
+    EXPECT_EQ(slot.depth, 5);
+    EXPECT_EQ(slot.flag, HASH_LOWER);
+    EXPECT_EQ(slot.score, -123);
+    EXPECT_EQ(slot.move, SOME_MOVE);
+}
+
+// One stored entry probed with different depths and windows.
+TEST_F(TranspositionTest, ProbeAnswersByFlagDepthAndWindow) {
+    struct Case {
+        int flag, score, storedDepth;
+        int depth, alpha, beta;
+        int expected;
+    };
+    const Case cases[] = {
+        {HASH_EXACT, 37, 3, 3, -100, 100, 37},
+        {HASH_EXACT, 37, 3, 1, -100, 100, 37},           // a deeper entry serves a shallower probe
+        {HASH_EXACT, 500, 3, 3, -10, 10, 500},           // exact scores are returned outside the window too
+        {HASH_EXACT, 37, 3, 4, -100, 100, HASH_MOVE_ONLY},
+        {HASH_UPPER, -20, 3, 3, -10, 100, -10},
+        {HASH_UPPER, -20, 3, 3, -20, 100, -20},          // equal to alpha still fails low
+        {HASH_UPPER, -20, 3, 3, -30, 100, HASH_MOVE_ONLY},
+        {HASH_UPPER, -20, 3, 4, -10, 100, HASH_MOVE_ONLY},
+        {HASH_LOWER, 70, 3, 3, -100, 70, 70},
+        {HASH_LOWER, 70, 3, 3, -100, 60, 60},
+        {HASH_LOWER, 70, 3, 3, -100, 71, HASH_MOVE_ONLY},
+        {HASH_LOWER, 70, 3, 4, -100, 60, HASH_MOVE_ONLY},
+        {3, 0, 3, 3, -100, 100, HASH_MOVE_ONLY},         // not a known flag
+        {HASH_EXACT, 0, 0, 0, -100, 100, 0},
+        {HASH_EXACT, -29997, 32, 32, -99997, 99997, -29997},
+    };
+    for (const Case& c : cases) {
+        storeHash(c.storedDepth, c.score, c.flag, SOME_MOVE);
+        HashEntry out{};
+        EXPECT_EQ(probeHash(out, c.depth, c.alpha, c.beta), c.expected)
+            << "flag " << c.flag << " score " << c.score << " stored depth " << c.storedDepth << " probe depth "
+            << c.depth << " window " << c.alpha << ".." << c.beta;
+        EXPECT_EQ(out.move, SOME_MOVE);
+        EXPECT_EQ(out.depth, c.storedDepth);
+    }
+}
+
+// The last store wins, even when it is shallower than the entry it replaces.
+TEST_F(TranspositionTest, AlwaysReplaces) {
+    storeHash(2, 0, HASH_EXACT, SOME_MOVE);
+    storeHash(1, 0, HASH_EXACT, SOME_MOVE);
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 1, -1000, 1000), 0);
+    EXPECT_EQ(out.depth, 1);
+
+    storeHash(9, 80, HASH_LOWER, SOME_MOVE);
+    storeHash(1, -40, HASH_UPPER, 0);
+    EXPECT_EQ(probeHash(out, 2, -30, 30), HASH_MOVE_ONLY);
+    EXPECT_EQ(out.depth, 1);
+    EXPECT_EQ(out.flag, HASH_UPPER);
+    EXPECT_EQ(out.move, 0u);
+}
+
+TEST_F(TranspositionTest, PositionsWithTheSameKeyBitsShareOneSlot) {
+    // Two placements whose keys agree in the 20 bits that pick the slot.
+    const char* first = "4k3/8/8/4K3/R7/8/8/8 w - - 0 1";
+    const char* second = "K3k3/8/8/8/8/6R1/8/8 w - - 0 1";
+    ASSERT_EQ(readFen(first), 1);
+    const PositionKey firstKey = computePositionKey();
+    storeHash(4, 11, HASH_EXACT, SOME_MOVE);
+    ASSERT_EQ(readFen(second), 1);
+    const PositionKey secondKey = computePositionKey();
+    ASSERT_NE(firstKey, secondKey);
+    ASSERT_EQ(firstKey & HASH_SLOT_MASK, secondKey & HASH_SLOT_MASK);
+
+    // The first position's entry does not answer for the second.
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(out.key, firstKey);
+
+    // Storing the second evicts the first.
+    storeHash(1, 22, HASH_EXACT, 0);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), 22);
+    ASSERT_EQ(readFen(first), 1);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(out.key, secondKey);
+}
+
+TEST_F(TranspositionTest, SideToMoveSeparatesEntries) {
+    ASSERT_EQ(readFen("4k3/8/8/8/8/8/P7/6K1 w - - 0 1"), 1);
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    ASSERT_EQ(readFen("4k3/8/8/8/8/8/P7/6K1 b - - 0 1"), 1);
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+}
+
+TEST_F(TranspositionTest, ClearEmptiesEverySlot) {
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    ASSERT_EQ(parseMove("e2e4"), 1);
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    clearHash();
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    takeBack();
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(out.key, 0u);
+}
