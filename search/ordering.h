@@ -1,0 +1,33 @@
+// Quiet-move ordering: killer moves per remaining depth and history counters per from/to pair.
+// Both work in place on the caller's MoveList, whose consumers take moves from the end.
+#pragma once
+
+#include <cstdint>
+
+#include "board/move.h"
+
+// One row per remaining depth 0..32: a root search of the deepest allowed depth (32) needs
+// row 32 as well.
+inline constexpr int KILLER_ROWS = 33;
+
+// [depth][0] is killer 1, [depth][1] killer 2; 0 means empty.
+extern Move killerTable[KILLER_ROWS][2];
+
+// Cut-off counts by from and to square, the squares as seen by the side that moved, so a
+// move and its mirror image for the other colour share a counter.
+extern std::int32_t historyTable[64][64];
+
+void clearKillers();
+void clearHistory();
+
+// Makes `move` killer 1 of the row, the old killer 1 becoming killer 2, unless it already is
+// killer 1. Depths without a row are ignored.
+void updateKillers(int depth, Move move);
+
+// Swaps the first entry equal to either killer of the row with the last entry. Returns 1 when
+// one was found, 0 (list untouched) otherwise.
+int killerToEnd(int depth, MoveList& list);
+
+// Walks the list once with a rising threshold (starting at 1): every entry whose counter beats
+// it is swapped to the end and its counter becomes the threshold.
+void historyToEnd(MoveList& list);
