@@ -4,6 +4,7 @@
 #include <array>
 
 #include "board/bitboard.h"
+#include "board/move.h"
 #include "board/position.h"
 
 namespace detail {
@@ -108,21 +109,71 @@ constexpr bool attackedByOpponent(const Position& p, int square) {
     return (attackersOf(p, square, occupiedSquares(p) | bit, pawnAttackersFromAbove(bit)) & opponentPieces(p)) != 0;
 }
 
-// Yes/no form of opponentKingAttackers for the legality filters: cheap pieces first, and a
-// slider scan only when such a piece stands on one of the king's lines at all.
+namespace detail {
+// Empty-board rays by direction: the four that run to higher squares, then the four that run lower.
+enum RayDirection { NORTH, EAST, NORTH_EAST, NORTH_WEST, SOUTH, WEST, SOUTH_WEST, SOUTH_EAST };
+constexpr std::array<std::array<Bitboard, 64>, 8> makeRays() {
+    constexpr int step[8][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}, {-1, 0}, {0, -1}, {-1, -1}, {-1, 1}};
+    std::array<std::array<Bitboard, 64>, 8> rays{};
+    for (int d = 0; d < 8; ++d)
+        for (int s = 0; s < 64; ++s)
+            for (int r = s / 8 + step[d][0], f = s % 8 + step[d][1]; r >= 0 && r < 8 && f >= 0 && f < 8;
+                 r += step[d][0], f += step[d][1])
+                rays[d][s] |= squareBit(8 * r + f);
+    return rays;
+}
+inline constexpr std::array<std::array<Bitboard, 64>, 8> RAYS = makeRays();
+
+// Whether one of `sliders` is the nearest piece on the ray from `square` in `direction`.
+template <RayDirection direction>
+inline bool nearestOnRay(int square, Bitboard sliders, Bitboard occupied) {
+    const Bitboard ray = RAYS[direction][square];
+    if (!(sliders & ray)) return false;
+    const Bitboard blockers = occupied & ray;
+    const Bitboard nearest = direction < SOUTH ? blockers & (0 - blockers) : squareBit(highestSquare(blockers));
+    return (sliders & nearest) != 0;
+}
+}  // namespace detail
+
+// Yes/no form of opponentKingAttackers for the legality filters: the cheap pieces first, then
+// only the rays on which a slider of the right kind actually stands.
 inline bool opponentKingAttacked(const Position& p) {
+    using namespace detail;
     const Bitboard own = p.ownPieces;
-    const Bitboard king = p.typePlane1 & p.typePlane2 & ~own;
-    const int k = lowestSquare(king);
     const Bitboard plane0 = p.typePlane0, plane1 = p.typePlane1, plane2 = p.typePlane2;
+    const Bitboard king = plane1 & plane2 & ~own;
+    const int k = lowestSquare(king);
     const Bitboard ownPawns = own & plane0 & ~(plane1 | plane2);
     const Bitboard ownKnights = own & plane1 & ~(plane0 | plane2);
     const Bitboard ownKings = own & plane1 & plane2;
     if ((ownPawns & pawnAttackersFromBelow(king)) | (ownKnights & knightAttacks[k]) | (ownKings & kingAttacks[k]))
         return true;
     const Bitboard occupied = plane0 | plane1 | plane2;
-    const Bitboard rookers = own & plane2 & ~plane1 & rookLines[k];
-    if (rookers && (rookers & rookAttacks(k, occupied))) return true;
-    const Bitboard bishopers = own & plane0 & (plane1 ^ plane2) & bishopLines[k];
-    return bishopers && (bishopers & bishopAttacks(k, occupied));
+    if (const Bitboard rookers = own & plane2 & ~plane1 & rookLines[k]) {
+        if (nearestOnRay<NORTH>(k, rookers, occupied) || nearestOnRay<EAST>(k, rookers, occupied) ||
+            nearestOnRay<SOUTH>(k, rookers, occupied) || nearestOnRay<WEST>(k, rookers, occupied))
+            return true;
+    }
+    if (const Bitboard bishopers = own & plane0 & (plane1 ^ plane2) & bishopLines[k]) {
+        if (nearestOnRay<NORTH_EAST>(k, bishopers, occupied) || nearestOnRay<NORTH_WEST>(k, bishopers, occupied) ||
+            nearestOnRay<SOUTH_WEST>(k, bishopers, occupied) || nearestOnRay<SOUTH_EAST>(k, bishopers, occupied))
+            return true;
+    }
+    return false;
 }
+
+// Settles most legality tests before the move is made: unless the side to move is in check, a
+// move by a piece standing off every line through its own king cannot expose that king. King
+// moves, castling and en passant (two pieces leave their squares) are always tested.
+struct LegalityShortcut {
+    Bitboard mustTest;  // origins whose moves need the full test after making them
+    bool inCheck;
+
+    static LegalityShortcut forCurrentPosition() {
+        const Position& p = *currentPosition;
+        const int k = lowestSquare(p.ownPieces & p.typePlane1 & p.typePlane2);
+        const bool check = ownKingAttackers() != 0;
+        return {check ? ~Bitboard{0} : rookLines[k] | bishopLines[k] | squareBit(k), check};
+    }
+    bool needsTest(Move move) const { return ((mustTest >> moveFrom(move)) & 1) || moveKind(move) == EN_PASSANT; }
+};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "board/move.h"
@@ -31,33 +32,47 @@ inline constexpr std::array<std::uint8_t, 64> OPPONENT_CORNER_RIGHTS = opponentC
 
 constexpr Bitboard planeMask(int type, int plane) { return Bitboard{0} - ((static_cast<unsigned>(type) >> plane) & 1u); }
 
-// Toggles the moving piece's squares in ownPieces and in the planes of its type.
-inline void movePiece(Position& p, int type, Bitboard fromTo) {
-    p.ownPieces ^= fromTo;
-    p.typePlane0 ^= fromTo & planeMask(type, 0);
-    p.typePlane1 ^= fromTo & planeMask(type, 1);
-    p.typePlane2 ^= fromTo & planeMask(type, 2);
-}
+// The record being built, held in registers until it is written turned over.
+struct Board {
+    Bitboard own, plane0, plane1, plane2;
 
-inline void clearSquare(Position& p, Bitboard target) {
-    p.typePlane0 &= ~target;
-    p.typePlane1 &= ~target;
-    p.typePlane2 &= ~target;
-}
-
-inline void placePromotion(Position& p, int type, Bitboard to) {
-    p.typePlane0 |= to & planeMask(type, 0);
-    p.typePlane1 |= to & planeMask(type, 1);
-    p.typePlane2 |= to & planeMask(type, 2);
-}
+    // Toggles the moving piece's squares in ownPieces and in the planes of its type.
+    void movePiece(int type, Bitboard fromTo) {
+        own ^= fromTo;
+        plane0 ^= fromTo & planeMask(type, 0);
+        plane1 ^= fromTo & planeMask(type, 1);
+        plane2 ^= fromTo & planeMask(type, 2);
+    }
+    void clearSquare(Bitboard target) {
+        plane0 &= ~target;
+        plane1 &= ~target;
+        plane2 &= ~target;
+    }
+    void capture(int type, Bitboard fromTo, Bitboard target) {
+        clearSquare(target);
+        movePiece(type, fromTo);
+    }
+    // The king's two squares and the rook's two squares.
+    void castle(Bitboard kingFromTo, Bitboard rookFromTo) {
+        own ^= kingFromTo | rookFromTo;
+        plane1 ^= kingFromTo;
+        plane2 ^= kingFromTo | rookFromTo;
+    }
+    void placePiece(int type, Bitboard square) {
+        plane0 |= square & planeMask(type, 0);
+        plane1 |= square & planeMask(type, 1);
+        plane2 |= square & planeMask(type, 2);
+    }
+};
 
 // rule50 saturates instead of wrapping in a game played on past the fifty-move limit.
-inline void countReversiblePly(Position& p) { p.rule50 = static_cast<std::uint8_t>(p.rule50 + (p.rule50 != 255)); }
+constexpr unsigned nextReversiblePly(unsigned rule50) { return rule50 + (rule50 != 255); }
 
 // After a reversible move: find the latest earlier record with the same side to move and the
 // same placement inside the rule50 window.
 inline void scanRepetition(Position& p) {
     const int window = p.rule50;
+    if (window < 2) return;  // the same side to move was last on move two plies ago
     const int reachable = stackIndex();
     const Position* earlier = &p - 2;
     for (int distance = 2; distance <= window && distance <= reachable; distance += 2, earlier -= 2) {
@@ -70,103 +85,94 @@ inline void scanRepetition(Position& p) {
 }
 }  // namespace detail
 
-inline void makeMove(Move move) {
+[[gnu::always_inline]] inline void makeMove(Move move) {
     using namespace detail;
     ++nodeCount;
-    Position& p = *(currentPosition + 1);
-    p = *currentPosition;
-    currentPosition = &p;
+    const Position& before = *currentPosition;
+    Position& after = *(currentPosition + 1);
+    currentPosition = &after;
 
     const std::uint32_t kind = moveKind(move);
     const int from = moveFrom(move), to = moveTo(move);
     const Bitboard fromBit = squareBit(from), toBit = squareBit(to), fromTo = fromBit | toBit;
+    Board b{before.ownPieces, before.typePlane0, before.typePlane1, before.typePlane2};
+    unsigned castleFlags = before.castleFlags;
+    unsigned enPassant = NO_EN_PASSANT;
+    unsigned rule50 = 0;
     bool reversible = false;
 
     switch (kind) {
         case PAWN_PUSH:
-            movePiece(p, PAWN, fromTo);
+            b.movePiece(PAWN, fromTo);
             // A double step from rank 2 to rank 4 opens en passant on its file.
-            p.enPassant = ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) ? static_cast<std::uint8_t>(to & 7)
-                                                                                   : NO_EN_PASSANT;
-            p.rule50 = 0;
+            if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
             break;
-        case KNIGHT_MOVE:
-        case BISHOP_MOVE:
-        case QUEEN_MOVE:
-            movePiece(p, static_cast<int>(kind), fromTo);
-            p.enPassant = NO_EN_PASSANT;
-            countReversiblePly(p);
-            reversible = true;
-            break;
+        case KNIGHT_MOVE: b.movePiece(KNIGHT, fromTo); reversible = true; break;
+        case BISHOP_MOVE: b.movePiece(BISHOP, fromTo); reversible = true; break;
+        case QUEEN_MOVE: b.movePiece(QUEEN, fromTo); reversible = true; break;
         case ROOK_MOVE:
-            movePiece(p, ROOK, fromTo);
-            p.enPassant = NO_EN_PASSANT;
-            p.castleFlags &= static_cast<std::uint8_t>(~OWN_CORNER_RIGHTS[from]);
-            countReversiblePly(p);
+            b.movePiece(ROOK, fromTo);
+            castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
             reversible = true;
             break;
         case KING_MOVE:
-            movePiece(p, KING, fromTo);
-            p.enPassant = NO_EN_PASSANT;
-            p.castleFlags &= 0xFC;
-            countReversiblePly(p);
+            b.movePiece(KING, fromTo);
+            castleFlags &= 0xFCu;
             reversible = true;
             break;
-        case PAWN_CAPTURE:
-        case KNIGHT_CAPTURE:
-        case BISHOP_CAPTURE:
+        case PAWN_CAPTURE: b.capture(PAWN, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
+        case KNIGHT_CAPTURE: b.capture(KNIGHT, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
+        case BISHOP_CAPTURE: b.capture(BISHOP, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
+        case QUEEN_CAPTURE: b.capture(QUEEN, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
         case ROOK_CAPTURE:
-        case QUEEN_CAPTURE:
-        case KING_CAPTURE: {
-            const int type = static_cast<int>(kind & 7);
-            clearSquare(p, toBit);
-            movePiece(p, type, fromTo);
-            p.enPassant = NO_EN_PASSANT;
-            std::uint8_t lost = OPPONENT_CORNER_RIGHTS[to];
-            if (type == ROOK) lost |= OWN_CORNER_RIGHTS[from];
-            if (type == KING) lost |= 0x03;
-            p.castleFlags &= static_cast<std::uint8_t>(~lost);
-            p.rule50 = 0;
+            b.capture(ROOK, fromTo, toBit);
+            castleFlags &= ~unsigned(OWN_CORNER_RIGHTS[from] | OPPONENT_CORNER_RIGHTS[to]);
             break;
-        }
-        case PROMOTION:
+        case KING_CAPTURE:
+            b.capture(KING, fromTo, toBit);
+            castleFlags &= ~unsigned(0x03 | OPPONENT_CORNER_RIGHTS[to]);
+            break;
         case PROMOTION_CAPTURE:
-            if (kind == PROMOTION_CAPTURE) {
-                clearSquare(p, toBit);
-                p.castleFlags &= static_cast<std::uint8_t>(~OPPONENT_CORNER_RIGHTS[to]);
-            }
-            p.ownPieces ^= fromTo;
-            p.typePlane0 &= ~fromBit;
-            placePromotion(p, movePromotion(move), toBit);
-            p.enPassant = NO_EN_PASSANT;
-            p.rule50 = 0;
+            b.clearSquare(toBit);
+            castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]};
+            [[fallthrough]];
+        case PROMOTION:
+            b.own ^= fromTo;
+            b.plane0 &= ~fromBit;
+            b.placePiece(movePromotion(move), toBit);
             break;
         case CASTLE_SHORT:
-        case CASTLE_LONG: {
-            const Bitboard rook = kind == CASTLE_SHORT ? squareBit(5) | squareBit(7) : squareBit(0) | squareBit(3);
-            p.ownPieces ^= fromTo | rook;
-            p.typePlane1 ^= fromTo;
-            p.typePlane2 ^= fromTo | rook;
-            p.enPassant = NO_EN_PASSANT;
-            p.castleFlags &= 0xFC;
-            countReversiblePly(p);
+            b.castle(fromTo, squareBit(5) | squareBit(7));
+            castleFlags &= 0xFCu;
             reversible = true;
             break;
-        }
+        case CASTLE_LONG:
+            b.castle(fromTo, squareBit(0) | squareBit(3));
+            castleFlags &= 0xFCu;
+            reversible = true;
+            break;
         case EN_PASSANT:
-            movePiece(p, PAWN, fromTo);
-            p.typePlane0 &= ~squareBit(to - 8);
-            p.enPassant = NO_EN_PASSANT;
-            p.rule50 = 0;
+            b.movePiece(PAWN, fromTo);
+            b.plane0 &= ~squareBit(to - 8);
             break;
         default:
             // Not a move: the new record stays an unchanged copy for the caller to pop.
+            after = before;
             return;
     }
+    if (reversible) rule50 = nextReversiblePly(before.rule50);
 
-    flipBoard(p);
-    p.repetition = 0;
-    if (reversible) scanRepetition(p);
+    // Written turned over, for the opponent.
+    after.ownPieces = byteSwap((b.plane0 | b.plane1 | b.plane2) ^ b.own);
+    after.typePlane0 = byteSwap(b.plane0);
+    after.typePlane1 = byteSwap(b.plane1);
+    after.typePlane2 = byteSwap(b.plane2);
+    after.castleFlags = std::rotl(static_cast<std::uint8_t>(castleFlags), 4);
+    after.enPassant = static_cast<std::uint8_t>(enPassant);
+    after.rule50 = static_cast<std::uint8_t>(rule50);
+    after.repetition = 0;
+    after.sideToMove = before.sideToMove ^ 1u;  // only ever 0 or 1
+    if (reversible) scanRepetition(after);
 }
 
 // Takes back the last move made (or the unchanged copy of a rejected code).

@@ -2,6 +2,7 @@
 // plus the search's current line.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "board/bitboard.h"
@@ -64,7 +65,7 @@ constexpr void flipBoard(Position& p) {
     p.typePlane0 = byteSwap(p.typePlane0);
     p.typePlane1 = byteSwap(p.typePlane1);
     p.typePlane2 = byteSwap(p.typePlane2);
-    p.castleFlags = static_cast<std::uint8_t>((p.castleFlags >> 4) | (p.castleFlags << 4));
+    p.castleFlags = std::rotl(p.castleFlags, 4);
     p.sideToMove = p.sideToMove == 0 ? 1u : 0u;
 }
 
