@@ -1,6 +1,7 @@
 // The 32-bit move code and the two move-list shapes the generators fill.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 using Move = std::uint32_t;
@@ -59,9 +60,25 @@ struct ScoredMoveList {
 // Takes the highest-scored entry (earliest on ties) and fills its slot with the last entry;
 // the caller shrinks `count` afterwards.
 inline Move pickBestMove(ScoredMoveList& list) {
-    int best = 0;
-    for (int i = 1; i < list.count; ++i)
-        if (list.entries[i].score > list.entries[best].score) best = i;
+    // Two interleaved scans halve the dependency chain; written for conditional moves, since
+    // which entry wins is unpredictable.
+    int bestEven = 0, bestOdd = 0;
+    std::int32_t scoreEven = list.entries[0].score, scoreOdd = INT32_MIN;
+    int i = 1;
+    for (; i + 1 < list.count; i += 2) {
+        const std::int32_t odd = list.entries[i].score, even = list.entries[i + 1].score;
+        const bool oddBetter = odd > scoreOdd, evenBetter = even > scoreEven;
+        bestOdd = oddBetter ? i : bestOdd;
+        scoreOdd = oddBetter ? odd : scoreOdd;
+        bestEven = evenBetter ? i + 1 : bestEven;
+        scoreEven = evenBetter ? even : scoreEven;
+    }
+    if (i < list.count && list.entries[i].score > scoreOdd) {
+        bestOdd = i;
+        scoreOdd = list.entries[i].score;
+    }
+    const bool oddWins = scoreOdd > scoreEven || (scoreOdd == scoreEven && bestOdd < bestEven && list.count > 1);
+    const int best = oddWins ? bestOdd : bestEven;
     const Move move = list.entries[best].move;
     list.entries[best] = list.entries[list.count - 1];
     return move;
