@@ -9,7 +9,12 @@ HashEntry TranspositionTable[HASH_ENTRIES];
 void clearHash() { std::memset(TranspositionTable, 0, sizeof TranspositionTable); }
 
 int probeHash(HashEntry& out, int depth, int alpha, int beta) {
-    const PositionKey key = computePositionKey();
+    return probeHashAt(computePositionKey(), out, depth, alpha, beta);
+}
+
+void storeHash(int depth, int score, int flag, Move move) { storeHashAt(computePositionKey(), depth, score, flag, move); }
+
+int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, int beta) {
     const HashEntry& entry = TranspositionTable[key & HASH_SLOT_MASK];
     out = entry;
     if (entry.key != key) return HASH_MISS;
@@ -22,8 +27,7 @@ int probeHash(HashEntry& out, int depth, int alpha, int beta) {
     }
 }
 
-void storeHash(int depth, int score, int flag, Move move) {
-    const PositionKey key = computePositionKey();
+void storeHashAt(PositionKey key, int depth, int score, int flag, Move move) {
     // Search depths stay far below 256, so the byte holds them exactly.
     TranspositionTable[key & HASH_SLOT_MASK] = HashEntry{
         .key = key,

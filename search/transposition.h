@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/move.h"
+#include "book/position_key.h"
 
 struct HashEntry {
     std::uint64_t key;   // whole key of the position stored, to tell slot sharers apart
@@ -38,3 +39,8 @@ int probeHash(HashEntry& out, int depth, int alpha, int beta);
 
 // Writes the current position's entry into its slot, whatever the slot held before.
 void storeHash(int depth, int score, int flag, Move move);
+
+// The same two operations for a key the caller already holds: a search node probes and stores
+// one position, so it computes the key once. `key` must be the current position's key.
+int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, int beta);
+void storeHashAt(PositionKey key, int depth, int score, int flag, Move move);

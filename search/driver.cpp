@@ -1,0 +1,128 @@
+#include "search/driver.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "board/position.h"
+#include "frontend/engine_state.h"
+#include "movegen/movegen.h"
+#include "search/alphabeta.h"
+#include "search/ordering.h"
+#include "search/thinking.h"
+#include "search/transposition.h"
+
+namespace {
+
+constexpr int SPEED_ADJUSTMENT = 5;
+constexpr int SHORT_CLOCK = 6000;            // one minute
+constexpr int LARGE_INCREMENT = 300;         // from here on a short clock is not hurried
+constexpr int INCREMENT_SAFETY_MARGIN = 500;
+
+// When time ran out before the first iteration finished: a one-ply search (with quiescence)
+// without the time test, on fresh tables, since the stopped search may have left unfinished
+// results behind. Returns 0 only when there is no legal move.
+Move emergencyMove() {
+    clearHash();
+    clearKillers();
+    gameState.stopSearch = 0;
+    rootLine.length = 0;
+    rootLine.moves[0] = 0;
+    searchTimeLimited = false;
+    searchRoot(1, -INFINITE_SCORE, INFINITE_SCORE);
+    searchTimeLimited = true;
+    return rootLine.length > 0 ? rootLine.moves[0] : 0;
+}
+
+}  // namespace
+
+bool hasLegalMove() {
+    if (stackRoom() < 1) return false;
+    Move moves[MAX_MOVES];
+    int count = 0;
+    generateAllMoves(moves, count);
+    for (int i = 0; i < count; ++i) {
+        makeMove(moves[i]);
+        const bool legal = !opponentKingAttacked(*currentPosition);
+        takeBack();
+        if (legal) return true;
+    }
+    return false;
+}
+
+void allocateTime() {
+    const std::int32_t clock = timeControl.timeLeft;
+    std::int32_t speed = engineSettings.suddenDeath;
+    if (timeControl.opponentTimeLeft < clock) speed -= SPEED_ADJUSTMENT;  // ahead on time: spend more
+    if (timeControl.opponentTimeLeft > clock) speed += SPEED_ADJUSTMENT;
+    if (clock <= SHORT_CLOCK && timeControl.increment < LARGE_INCREMENT) speed += SPEED_ADJUSTMENT;
+    // The settings' range keeps the divisor positive; a damaged setting must not divide by zero.
+    std::int32_t allocated = clock / (speed > 0 ? speed : 1);
+    const std::int64_t spare = std::int64_t{clock} - allocated - timeControl.increment;
+    if (timeControl.increment > 0 && spare > INCREMENT_SAFETY_MARGIN) allocated += timeControl.increment;
+    timeControl.allocatedTime = allocated;
+    std::printf("#DEBUG move speed: %i  allocated time: %i\n", speed, allocated);
+}
+
+DeepeningResult deepen(int depthLimit) {
+    clearHash();
+    clearHistory();
+    // No move from an earlier search may pass for one of this position.
+    rootLine.length = 0;
+    rootLine.moves[0] = 0;
+
+    DeepeningResult result{0, 0, 0, 0};
+    int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
+    while (depth <= depthLimit) {
+        gameState.stopSearch = 0;
+        clearKillers();
+        nodeCount = 0;
+        const int score = searchRoot(depth, alpha, beta);
+        const bool stopped = gameState.stopSearch == 1;
+        result.nodes += nodeCount;
+        result.score = score;
+        result.depth = depth;
+        if (!stopped) result.bestMove = rootLine.moves[0];
+        if (score > MATE_THRESHOLD) {
+            std::printf("Mate in% d \n", (MATE_SCORE + 1 - score) / 2);
+            break;
+        }
+        if (score < -MATE_THRESHOLD) {
+            std::printf("Mated to% d \n", (score + MATE_SCORE) / 2);
+            break;
+        }
+        if (engineSettings.postThinking == 1 && !stopped) {
+            printThinkingHeader(depth, score);
+            printPrincipalVariation();
+        }
+        if (stopped) break;
+        if (score >= beta || score <= alpha) {
+            alpha = -INFINITE_SCORE;
+            beta = INFINITE_SCORE;
+        } else {
+            alpha = score - ASPIRATION_MARGIN;
+            beta = score + ASPIRATION_MARGIN;
+            ++depth;
+        }
+    }
+    return result;
+}
+
+void think(char* buffer) {
+    buffer[0] = '\0';
+    allocateTime();
+    if (!hasLegalMove()) return;
+
+    Move best = deepen(engineSettings.maxDepth).bestMove;
+    if (best == 0) best = emergencyMove();
+    if (best == 0 || stackRoom() < 1) return;
+
+    moveToText(buffer, best, *currentPosition);
+    std::printf("move %s\n", buffer);
+    if (engineSettings.logGame == 1 && engineSettings.logStream != nullptr)
+        std::fprintf(engineSettings.logStream, "move %s\n", buffer);
+    std::fflush(stdout);
+    makeMove(best);
+}

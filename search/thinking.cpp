@@ -1,0 +1,146 @@
+#include "search/thinking.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "frontend/engine_state.h"
+#include "frontend/line_input.h"
+#include "search/alphabeta.h"
+#include "search/driver.h"
+#include "search/ordering.h"
+#include "search/transposition.h"
+
+namespace {
+
+inline bool logging() { return engineSettings.logGame == 1 && engineSettings.logStream != nullptr; }
+
+inline void writeOut(const char* text) {
+    std::fputs(text, stdout);
+    if (logging()) std::fputs(text, engineSettings.logStream);
+}
+
+inline void printThinkingLine(int depth, int score) {
+    printThinkingHeader(depth, score);
+    printPrincipalVariation();
+}
+
+// The number of "st N" the way "st %d" reads it: blanks may follow "st", then an optionally
+// signed decimal. False when no number follows.
+bool readMoveTimeSeconds(const std::string& line, long& seconds) {
+    const char* text = line.c_str() + 2;
+    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+    const char* digits = text + (*text == '-' || *text == '+');
+    if (!std::isdigit(static_cast<unsigned char>(*digits))) return false;
+    seconds = std::strtol(text, nullptr, 10);
+    return true;
+}
+
+}  // namespace
+
+int pvMoveText(char* buffer, Move move, int mirrored) {
+    static constexpr char PROMOTION_LETTERS[8] = {0, 0, 'n', 'b', 'r', 'q', 0, 0};
+    const int flip = mirrored == 1 ? 56 : 0;
+    const int from = moveFrom(move) ^ flip, to = moveTo(move) ^ flip;
+    int n = 0;
+    buffer[n++] = static_cast<char>('a' + (from & 7));
+    buffer[n++] = static_cast<char>('1' + from / 8);
+    buffer[n++] = static_cast<char>('a' + (to & 7));
+    buffer[n++] = static_cast<char>('1' + to / 8);
+    if (const char letter = PROMOTION_LETTERS[movePromotion(move) & 7]) buffer[n++] = letter;
+    buffer[n++] = ' ';
+    buffer[n] = '\0';
+    return n;
+}
+
+void printThinkingHeader(int depth, int score) {
+    std::fflush(stdout);
+    const int elapsed = elapsedMs(gameState.searchStartTime) / 10;
+    char text[64];
+    std::snprintf(text, sizeof text, "%2d %6d %6d %10ld ", depth, score, elapsed, static_cast<long>(nodeCount));
+    writeOut(text);
+}
+
+void printPrincipalVariation() {
+    const int rootSide = static_cast<int>(currentPosition->sideToMove);
+    std::fflush(stdout);
+    // 16 moves of at most 6 characters, 8 move numbers, the prefix and the line end.
+    char text[256];
+    int n = std::snprintf(text, sizeof text, rootSide == 0 ? "1. " : "1. .. ");
+    n += pvMoveText(text + n, rootLine.moves[0], rootSide);
+    const int length = std::min<int>(rootLine.length, PV_LENGTH);
+    int moveNumber = 2;
+    for (int i = 1; i < length; ++i) {
+        const int mover = rootSide ^ (i & 1);
+        if (mover == 0) n += std::snprintf(text + n, sizeof text - n, "%i. ", moveNumber++);
+        n += pvMoveText(text + n, rootLine.moves[i], mover);
+    }
+    text[n++] = '\n';
+    text[n] = '\0';
+    writeOut(text);
+}
+
+void pollAnalysisInput() {
+    std::string line;
+    if (!readInputLine(line) || line.size() + 1 > ANALYSIS_LINE_LIMIT) {
+        gameState.stopSearch = 1;  // nothing more will come, or not a line the front end meant
+        return;
+    }
+    if (line == "exit") {
+        std::printf("#DEBUG exit da polling\n");
+        gameState.engineSide = SIDE_NONE;
+        gameState.stopSearch = 1;
+        return;
+    }
+    long seconds = 0;
+    if (line.compare(0, 2, "st") != 0 || !readMoveTimeSeconds(line, seconds)) return;
+    if (seconds < 1) {
+        std::printf("Error (movetime out of bound): Insert movetime > 0 \n");
+        std::printf("tellusererror Error (movetime out of bound): Insert movetime > 0 \n");
+        return;
+    }
+    // Kept within the 32-bit centisecond field.
+    const int clamped = static_cast<int>(std::min<long>(seconds, INT_MAX / 100));
+    engineSettings.moveTime = clamped * 100;
+    std::printf("#DEBUG movetime:%d\n", clamped);
+}
+
+void analyze(int depthLimit) {
+    clearHash();
+    clearHistory();
+    if (depthLimit < FIRST_DEPTH) return;
+    if (!hasLegalMove()) return;  // no variation to show
+
+    int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
+    const bool post = engineSettings.postThinking == 1;
+    for (;;) {
+        clearKillers();
+        nodeCount = 0;
+        const int score = searchRoot(depth, alpha, beta);
+        if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
+            if (post) {
+                // As many moves as the mate is moves away, never more than the line holds.
+                const int moves = score > 0 ? (MATE_SCORE + 1 - score) / 2 : (score + MATE_SCORE) / 2;
+                rootLine.length = std::min<int>(moves, rootLine.length);
+                printThinkingLine(depth, score);
+            }
+            return;
+        }
+        if (post && gameState.stopSearch == 0) printThinkingLine(depth, score);
+        pollAnalysisInput();
+        if (gameState.stopSearch == 1) return;
+        if (alpha < score && score < beta) {
+            alpha = score - ASPIRATION_MARGIN;
+            beta = score + ASPIRATION_MARGIN;
+            if (++depth > depthLimit) return;
+        } else {
+            alpha = -INFINITE_SCORE;
+            beta = INFINITE_SCORE;
+        }
+    }
+}
