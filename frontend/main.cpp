@@ -4,8 +4,11 @@
 #include <string>
 
 #include "board/fen.h"
+#include "frontend/command_table.h"
+#include "frontend/console.h"
 #include "frontend/engine_state.h"
-#include "frontend/line_input.h"
+#include "frontend/settings_loader.h"
+#include "frontend/xboard.h"
 
 namespace {
 
@@ -13,23 +16,28 @@ bool startsWith(const std::string& line, const char* word) {
     return line.compare(0, std::strlen(word), word) == 0;
 }
 
-// Reads mode lines until one selects a mode; returns the program's exit status.
+// Reads mode lines until one selects a mode; returns the program's exit status. The end of
+// input, or a last line without its line end, ends the program like "quit".
 int selectMode() {
     std::string line;
-    while (readInputLine(line)) {
+    while (readCommandLine(line)) {
+        // Standard output is buffered until a loop makes it unbuffered, so on a pipe the banner
+        // leaves with this first flush, after the first line.
         std::fflush(stdout);
         if (line.empty()) continue;
         if (startsWith(line, "xboard")) {
-            // The protocol loop joins here.
+            xboardLoop();
+            if (gameState.quitRequested == 1) return 0;
             continue;
         }
         if (startsWith(line, "quit")) return 0;
         if (startsWith(line, "cons")) {
-            // The console loop joins here.
+            consoleLoop();
+            if (gameState.quitRequested == 1) return 0;
             continue;
         }
     }
-    return 0;  // end of input before a mode was chosen
+    return 0;
 }
 
 }  // namespace
@@ -37,6 +45,7 @@ int selectMode() {
 int main() {
     gameState.gameOver = 0;
     gameState.engineSide = SIDE_NONE;
+    loadSettings(CONFIG_FILE_NAME);  // whatever it could read stays; the rest keeps its defaults
     setStartPosition();
     std::printf("tarlowick, a bitboard chess engine\n");
     std::printf("version 0.06\n");

@@ -1,0 +1,75 @@
+#include "frontend/command_table.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "frontend/engine_state.h"
+#include "frontend/line_input.h"
+
+bool readCommandLine(std::string& line) {
+    if (!readInputLine(line)) return false;
+    // The reader stops either at a line end or at the end of input; only the latter leaves the
+    // stream's end or error flag behind.
+    return !std::feof(stdin) && !std::ferror(stdin);
+}
+
+namespace {
+
+bool isMoveText(const std::string& line) {
+    return line.size() >= 4 && line[0] >= 'a' && line[0] <= 'h' && line[1] >= '1' && line[1] <= '8' &&
+           line[2] >= 'a' && line[2] <= 'h' && line[3] >= '1' && line[3] <= '8';
+}
+
+bool matches(const CommandRow& row, const std::string& line) {
+    switch (row.match) {
+        case Match::WHOLE: return line == row.word;
+        case Match::PREFIX: return line.compare(0, std::strlen(row.word), row.word) == 0;
+        case Match::MOVE: return isMoveText(line);
+        case Match::ANY: return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+const CommandRow& findCommand(std::span<const CommandRow> table, const std::string& line) {
+    for (const CommandRow& row : table)
+        if (matches(row, line)) return row;
+    return table.back();
+}
+
+const char* textFrom(const std::string& line, std::size_t start) {
+    return start < line.size() ? line.c_str() + start : "";
+}
+
+void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt) {
+    std::string line;
+    for (;;) {
+        std::fputs(prompt, stdout);
+        std::fflush(stdout);
+        if (!readCommandLine(line)) break;
+        const CommandRow& row = findCommand(table, line);
+        row.action(line);
+        if (row.then == Then::STOP) break;
+        if (row.then == Then::TURN) engineTurn();
+    }
+    gameState.quitRequested = 1;
+}
+
+int readNumber(const char* text, int& value, const char** next) {
+    while (*text == ' ' || *text == '\t') ++text;
+    // strtol would also take a base prefix or blanks after the sign; a number here is plain.
+    const char* digits = (*text == '-' || *text == '+') ? text + 1 : text;
+    if (!std::isdigit(static_cast<unsigned char>(*digits))) return 0;
+    char* end = nullptr;
+    errno = 0;
+    const long read = std::strtol(text, &end, 10);
+    if (errno == ERANGE || read < INT_MIN || read > INT_MAX) return 0;
+    value = static_cast<int>(read);
+    if (next != nullptr) *next = end;
+    return 1;
+}

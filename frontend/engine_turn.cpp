@@ -1,0 +1,91 @@
+#include "frontend/engine_turn.h"
+
+#include <cstdio>
+
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "frontend/engine_state.h"
+#include "frontend/game_end.h"
+#include "search/driver.h"
+
+namespace {
+
+void refuseFullGame() {
+    std::printf("tellusererror Error (game record full): no more moves can be played in this game\n");
+}
+
+// 1 when the book had a move for this position and the position accepted it; a move a corrupt
+// or foreign book offers is refused by the move reader, and the engine searches instead.
+int playBookMove(char* text) {
+    if (engineSettings.book != 1) return 0;
+    if (chooseBookMove(engineSettings.bookFile, text) != 0) return 0;
+    if (parseMove(text) == 1) return 1;
+    std::printf("#DEBUG: book move %s refused by the position\n", text);
+    return 0;
+}
+
+// The search with the clock it is shown; the clocks are put back afterwards, since only the
+// front end's "time" and "otim" set them.
+void searchMove(char* text) {
+    const std::int32_t ownClock = timeControl.timeLeft, opponentClock = timeControl.opponentTimeLeft;
+    const std::int32_t kept = ownClock - clockForAllocation(ownClock);
+    timeControl.timeLeft -= kept;
+    timeControl.opponentTimeLeft -= kept;  // so that which clock leads stays as it was
+    think(text);
+    timeControl.timeLeft = ownClock;
+    timeControl.opponentTimeLeft = opponentClock;
+}
+
+}  // namespace
+
+std::int32_t clockForAllocation(std::int32_t timeLeft) {
+    if (timeLeft > SHORT_CLOCK_LIMIT) return timeLeft;
+    return timeLeft - CLOCK_RESERVE;
+}
+
+int engineOnMove() {
+    return gameState.gameOver == 0 && gameState.engineSide == currentPosition->sideToMove ? 1 : 0;
+}
+
+void engineTurn(const TurnStyle& style) {
+    if (engineOnMove() != 1) return;
+    if (!gameHasRoom()) {
+        refuseFullGame();
+        return;
+    }
+    gameState.searchStartTime = clockMs();
+    char text[BOOK_MOVE_TEXT_SIZE + 10] = "";
+    if (playBookMove(text) == 1)
+        style.announceBookMove(text);
+    else
+        searchMove(text);
+    gameState.gameOver = checkGameEnd();
+    if (style.afterEngineMove != nullptr) style.afterEngineMove();
+}
+
+int makeGameMove(const char* text) {
+    if (!gameHasRoom()) return GAME_MOVE_NO_ROOM;
+    return parseMove(text) == 1 ? GAME_MOVE_MADE : GAME_MOVE_ILLEGAL;
+}
+
+void acceptUserMove(const char* text, int logIt) {
+    switch (makeGameMove(text)) {
+        case GAME_MOVE_MADE:
+            if (logIt == 1) logUserMove(text);
+            gameState.gameOver = checkGameEnd();
+            break;
+        case GAME_MOVE_NO_ROOM:
+            // The front end's own form for a refused move, with the reason in brackets.
+            std::printf("Illegal move (game record full): %s\n", text);
+            refuseFullGame();
+            break;
+        default: std::printf("Illegal move: %s\n", text); break;
+    }
+    std::fflush(stdout);
+}
+
+void takeBackPlies(int plies) {
+    for (int i = 0; i < plies && stackIndex() > 0; ++i) takeBack();
+}

@@ -1,0 +1,47 @@
+// What both loops share around the moves of a game: taking the user's move, the engine's turn
+// (the book first, then the search) and stepping back.
+#pragma once
+
+#include <cstdint>
+
+// How a loop words the engine's moves.
+struct TurnStyle {
+    // Announces a book move that has just been made (and logs it where the loop logs moves).
+    void (*announceBookMove)(const char* moveText);
+    // Runs after every engine move, once the game-end test has run; may be null.
+    void (*afterEngineMove)();
+};
+
+// 1 when the engine is to move now: the game goes on and engineSide is the side to move.
+int engineOnMove();
+
+// When the engine is on move: plays a book move the position accepts or else searches, then
+// runs the game-end test into gameOver. Does nothing otherwise.
+void engineTurn(const TurnStyle& style);
+
+// Results of makeGameMove.
+inline constexpr int GAME_MOVE_ILLEGAL = 0;
+inline constexpr int GAME_MOVE_MADE = 1;
+inline constexpr int GAME_MOVE_NO_ROOM = 2;  // legal or not, the game record is full
+
+// Makes a move of the game from its coordinate text, unless the game has used up its records
+// (the search keeps its reserve above them) or the move is not legal.
+int makeGameMove(const char* text);
+
+// The user's move: made, logged when `logIt` is 1 (and logGame is on), then tested for the end
+// of the game into gameOver; or refused with the "Illegal move" reply and nothing changed.
+// Flushes standard output either way.
+void acceptUserMove(const char* text, int logIt);
+
+// Steps the game back by up to `plies` records, never below the first one.
+void takeBackPlies(int plies);
+
+// A short clock runs down by the pipe and process latency of every move, which the allocation
+// does not see. Below SHORT_CLOCK_LIMIT the allocation is therefore shown both clocks less
+// CLOCK_RESERVE, so about CLOCK_RESERVE / 25 (the divisor of short clocks) is kept back on each
+// move, and the last CLOCK_RESERVE of the clock is left for latency alone. Centiseconds.
+inline constexpr std::int32_t SHORT_CLOCK_LIMIT = 6000;
+inline constexpr std::int32_t CLOCK_RESERVE = 100;
+
+// The clock the allocation is shown for a clock of `timeLeft`.
+std::int32_t clockForAllocation(std::int32_t timeLeft);

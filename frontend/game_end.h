@@ -1,0 +1,12 @@
+// The end of a game (mate, stalemate, repetition, the fifty-move rule) and the game log.
+#pragma once
+
+// Tests the current position after a move of the game. Prints every result line that applies,
+// in the order repetition, mate or stalemate, fifty-move rule, and logs the first two kinds.
+// Returns 1 when the game is over, 0 when it goes on; the position is left as it was.
+int checkGameEnd();
+
+// The game log's writers. Each writes only while logGame is exactly 1.
+void logNewGame(const char* opponentName);
+void logUserMove(const char* moveText);
+void logEngineMove(const char* moveText);
