@@ -18,6 +18,8 @@ TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
         "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
         "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
         "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
+        "r3k2r/ppp1bppp/2nq1n2/3p4/3P2b1/2NQBN2/PPP1BPPP/R3K2R w KQkq - 0 1",
     };
     int checked = 0;
     for (const char* start : starts) {
@@ -39,6 +41,20 @@ TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
                     if (!attacked) legal.push_back(moves[i]);
                     takeBack();
                     ++checked;
+                }
+                // Castling from the generator's masks and scans agrees with the parser's general
+                // attack test on the same three squares.
+                for (const char* castle : {"e1g1", "e1c1", "e8g8", "e8c8"}) {
+                    const Move code = castle[2] == 'g' ? encodeMove(CASTLE_SHORT, 4, 6) : encodeMove(CASTLE_LONG, 4, 2);
+                    MoveList quiets;
+                    generateQuiets(quiets);
+                    bool generated = false;
+                    for (int i = 0; i < quiets.count; ++i) generated = generated || quiets.moves[i] == code;
+                    const bool ownKingOnE = pieceTypeAt(*currentPosition, 4) == KING && (currentPosition->ownPieces & 1u << 4);
+                    if (!ownKingOnE || (castle[1] == '1') != (currentPosition->sideToMove == 0)) continue;
+                    const bool parsed = parseMove(castle) == 1;
+                    if (parsed) takeBack();
+                    ASSERT_EQ(generated, parsed) << castle;
                 }
                 if (legal.empty()) break;
                 makeMove(legal[random() % legal.size()]);
