@@ -1,0 +1,42 @@
+// What the fuzz targets share: checks that hold for every position the engine accepts.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "movegen/movegen.h"
+
+// Aborts (a finding for the fuzzer) when the record is not a position the engine can play.
+inline void requireSaneRecord(const Position& p) {
+    const Bitboard occupied = occupiedSquares(p);
+    if ((p.ownPieces & ~occupied) != 0) std::abort();
+    if ((p.typePlane0 & p.typePlane1 & p.typePlane2) != 0) std::abort();
+    if (popCount(kingsOf(p) & p.ownPieces) != 1 || popCount(kingsOf(p) & ~p.ownPieces) != 1) std::abort();
+    if (p.sideToMove > 1 || p.enPassant > 8 || (p.castleFlags & 0xCC) != 0) std::abort();
+}
+
+// Makes every pseudo-legal move, checks each legal result, and takes it back.
+inline int playEveryMove() {
+    Position* const top = currentPosition;
+    Move moves[MAX_MOVES];
+    int count = 0;
+    generateAllMoves(moves, count);
+    int legal = 0;
+    for (int i = 0; i < count; ++i) {
+        makeMove(moves[i]);
+        if (opponentKingAttackers() == 0) {
+            requireSaneRecord(*currentPosition);
+            ++legal;
+        }
+        takeBack();
+    }
+    if (currentPosition != top) std::abort();
+    return legal;
+}
+
+inline std::string asText(const std::uint8_t* data, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
