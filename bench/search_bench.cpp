@@ -3,7 +3,8 @@
 // the figure to drive down.
 //
 //   search_bench            every position at its depth
-//   search_bench -2         every depth lowered by two (never below 2)
+//   search_bench -3         every depth lowered by three, never below 4 (the signature test
+//                           of the search runs exactly this)
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bad FEN: %s\n", position.fen);
             return 1;
         }
-        const int depth = position.depth + depthChange < 2 ? 2 : position.depth + depthChange;
+        const int depth = searchBenchDepth(position, depthChange);
         gameState.searchStartTime = clockMs();
         const auto start = Clock::now();
         const DeepeningResult result = deepen(depth);

@@ -36,3 +36,10 @@ inline constexpr SearchBenchPosition SEARCH_BENCH_POSITIONS[] = {
     {"king and pawn", "8/8/8/8/4k3/8/4P3/4K3 w - - 0 1", 20},
     {"queen against rook", "8/8/3k4/8/8/3K4/3Q4/7r w - - 0 1", 10},
 };
+
+// A position's depth changed by `change`; lowered depths stop at 4, so the mates in two are
+// still found.
+constexpr int searchBenchDepth(const SearchBenchPosition& position, int change) {
+    const int depth = position.depth + change;
+    return change < 0 && depth < 4 ? 4 : depth;
+}
