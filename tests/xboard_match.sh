@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# A real front end: Debian's xboard, headless, runs a match of sudden-death games ("level 0 0:20
+# 0") between tarlowick and fairymax, tarlowick playing both colours. Passes when every game
+# ended with a result, no move was illegal, and tarlowick neither lost on time nor crashed.
+# Prints the games, their lengths and results, and how tarlowick's move times compared with its
+# allocations.
+#
+# usage: xboard_match.sh TARLOWICK [GAMES]     exit 77: xboard, fairymax or xvfb-run missing
+set -uo pipefail
+
+engine=${1:?path of the built tarlowick}
+games=${2:-2}
+match_time_limit=${MATCH_TIME_LIMIT:-300}  # seconds for the whole match
+
+PATH=$PATH:/usr/games
+for tool in xboard fairymax xvfb-run; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+group=
+cleanup() {
+  # xboard with -noGUI stays up after the match: end its whole process group (xvfb, X server,
+  # both engines), politely first.
+  if [ -n "$group" ] && kill -0 -- "-$group" 2>/dev/null; then
+    kill -TERM -- "-$group" 2>/dev/null
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      kill -0 -- "-$group" 2>/dev/null || break
+      sleep 0.5
+    done
+    kill -KILL -- "-$group" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- saved games ---"; cat "$work/games.pgn" 2>/dev/null
+  echo "--- xboard ---"; grep -v -e '^ALSA' -e '^aplay' "$work/xboard.out" 2>/dev/null | tail -20
+  exit 1
+}
+
+# The engine's folder, as a user sets it up: its settings, the game log on, and a real book
+# when Debian's gnuchess-book is there (random choice, so the games differ).
+mkdir -p "$work/engine"
+cp "$engine" "$work/engine/tarlowick"
+book=/usr/share/games/gnuchess/book.bin
+{
+  printf '[ENGINE]\nMaxDepth=32\nPostThinking=1\n[LOG]\nLogGame=1\nLogFile=tarlowick.log\n[BOOK]\n'
+  if [ -r "$book" ]; then printf 'Book=1\nBookFile=%s\nRandBook=1\n' "$book"; else printf 'Book=0\n'; fi
+} >"$work/engine/tarlowick.ini"
+
+# setsid makes xboard the leader of a new process group that holds everything it starts.
+(
+  cd "$work" || exit 1
+  export HOME=$work  # no settings file of the user's is read or written
+  exec setsid xvfb-run -a xboard -noGUI -xncp \
+    -fcp ./tarlowick -fd "$work/engine" -scp fairymax -sd "$work" \
+    -mg "$games" -tc 0:20 -inc 0 -xponder -autoCallFlag true \
+    -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
+    -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
+) >"$work/xboard.out" 2>&1 &
+group=$!
+
+# A game reaches the file only when it ends, with its result in the header.
+finished() { grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null || echo 0; }
+deadline=$((SECONDS + match_time_limit))
+while [ "$(finished)" -lt "$games" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the match did not finish within $match_time_limit s"
+  kill -0 "$group" 2>/dev/null || { sleep 1; [ "$(finished)" -ge "$games" ] && break; fail "xboard ended early"; }
+  sleep 1
+done
+
+# One record per game: colours, result, number of moves and the closing comment.
+summary=$(awk '
+  /^\[White "/  { sub(/^\[White "/, ""); sub(/"\]$/, ""); white = $0 }
+  /^\[Black "/  { sub(/^\[Black "/, ""); sub(/"\]$/, ""); black = $0 }
+  /^\[Result "/ { sub(/^\[Result "/, ""); sub(/"\]$/, ""); result = $0; text = "" }
+  !/^\[/        { text = text " " $0 }
+  /^$/ && result != "" && text ~ /[0-9]\./ {
+    comment = text; sub(/.*\{/, "", comment); sub(/\}.*/, "", comment)
+    moves = 0; n = split(text, word, " ")
+    for (i = 1; i <= n; i++) if (word[i] ~ /^[0-9]+\.$/) moves++
+    printf "%s|%s|%s|%d|%s\n", white, black, result, moves, comment
+    result = ""
+  }
+  END {
+    if (result != "") {
+      comment = text; sub(/.*\{/, "", comment); sub(/\}.*/, "", comment)
+      moves = 0; n = split(text, word, " ")
+      for (i = 1; i <= n; i++) if (word[i] ~ /^[0-9]+\.$/) moves++
+      printf "%s|%s|%s|%d|%s\n", white, black, result, moves, comment
+    }
+  }' "$work/games.pgn")
+
+echo "Match of $games games, tarlowick against fairymax, level 0 0:20 0:"
+game=0 as_white=0 as_black=0
+while IFS='|' read -r white black result moves comment; do
+  game=$((game + 1))
+  echo "  game $game: $white - $black  $result  after $moves moves  {$comment}"
+  case $white in tarlowick*) as_white=1; side=white ;; *) as_black=1; side=black ;; esac
+  case $result in 1-0|0-1|1/2-1/2) ;; *) fail "game $game has no result ($result)" ;; esac
+  shopt -s nocasematch
+  [[ $comment == *illegal* ]] && fail "game $game ended on an illegal move: $comment"
+  [[ $comment == *"chess program"* || $comment == *crash* || $comment == *exit* ]] &&
+    fail "game $game ended with an engine failure: $comment"
+  lost=no
+  { [ "$side" = white ] && [ "$result" = 0-1 ]; } && lost=yes
+  { [ "$side" = black ] && [ "$result" = 1-0 ]; } && lost=yes
+  [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]] && fail "tarlowick lost game $game on time"
+  shopt -u nocasematch
+done <<<"$summary"
+[ "$game" -ge "$games" ] || fail "only $game of $games games were saved"
+[ $as_white = 1 ] && [ $as_black = 1 ] || fail "tarlowick did not play both colours"
+
+# Engine lines in the debug file read "<ms> <first : text" (tarlowick is the first engine).
+grep -i -E '^[0-9]+ <(first|second): *Illegal move' "$work/debug.txt" && fail "an engine refused a move as illegal"
+grep -q -E 'Error (reading from|writing to) first' "$work/debug.txt" "$work/xboard.out" && fail "tarlowick stopped answering"
+
+# Each of tarlowick's searched moves: from the line that handed it the move to its "move"
+# reply, against the allocation it printed; and the lowest clock it was given.
+awk '
+  /^[0-9]+ >first : (usermove|go)/ { start = $1 + 0 }
+  /^[0-9]+ >first : time [0-9-]+/  { clock = $5 + 0; if (lowest == "" || clock < lowest) lowest = clock }
+  /<first : #DEBUG move speed:/     { allocated = $NF * 10; searched = 1 }
+  /^[0-9]+ <first : move /          {
+    if (searched && start != "") {
+      used = $1 - start; count++; over = used - allocated
+      if (over > 0) late++
+      if (count == 1 || over > most) most = over
+      total += used
+    }
+    searched = 0
+  }
+  END {
+    printf "tarlowick searched %d moves, %.0f ms each on average; %d took longer than their allocation,\n",
+           count, count ? total / count : 0, late
+    printf "the most by %d ms (pipe and process latency included); its lowest clock was %d cs.\n", most, lowest
+  }' "$work/debug.txt"
+
+grep -q "Opponent Name: Fairy-Max" "$work/engine/tarlowick.log" || fail "the game log names no opponent"
+echo "PASS"
