@@ -135,12 +135,12 @@ void setDepth(const std::string& line) {
 
 void setMoveTime(const std::string& line) {
     int seconds = 0;
-    // More seconds than the centisecond clock holds would wrap.
-    if (readNumber(textFrom(line, 2), seconds) == 0 || seconds < 1 || seconds > INT32_MAX / 100) {
+    if (readNumber(textFrom(line, 2), seconds) == 0 || seconds < 1) {
         std::printf("Error: insert a number > 0 \n");
         return;
     }
-    engineSettings.moveTime = seconds * 100;
+    // Held at the largest centisecond count rather than wrapped.
+    engineSettings.moveTime = seconds > INT32_MAX / 100 ? INT32_MAX : seconds * 100;
     std::printf("Time control set with value %d sec\n", seconds);
 }
 

@@ -1,5 +1,7 @@
 #include "frontend/engine_turn.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "board/makemove.h"
@@ -26,13 +28,18 @@ int playBookMove(char* text) {
     return 0;
 }
 
-// The search with the clock it is shown; the clocks are put back afterwards, since only the
-// front end's "time" and "otim" set them.
+// Held at the smallest clock rather than wrapped, whatever the front end sent.
+std::int32_t clockLessBy(std::int32_t clock, std::int32_t amount) {
+    return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{clock} - amount, INT32_MIN));
+}
+
+// The search with the clocks it is shown; they are put back afterwards, since only the front
+// end's "time" and "otim" set them.
 void searchMove(char* text) {
     const std::int32_t ownClock = timeControl.timeLeft, opponentClock = timeControl.opponentTimeLeft;
     const std::int32_t kept = ownClock - clockForAllocation(ownClock);
-    timeControl.timeLeft -= kept;
-    timeControl.opponentTimeLeft -= kept;  // so that which clock leads stays as it was
+    timeControl.timeLeft = clockLessBy(ownClock, kept);
+    timeControl.opponentTimeLeft = clockLessBy(opponentClock, kept);  // which clock leads stays as it was
     think(text);
     timeControl.timeLeft = ownClock;
     timeControl.opponentTimeLeft = opponentClock;
@@ -41,8 +48,7 @@ void searchMove(char* text) {
 }  // namespace
 
 std::int32_t clockForAllocation(std::int32_t timeLeft) {
-    if (timeLeft > SHORT_CLOCK_LIMIT) return timeLeft;
-    return timeLeft - CLOCK_RESERVE;
+    return timeLeft > SHORT_CLOCK_LIMIT ? timeLeft : clockLessBy(timeLeft, CLOCK_RESERVE);
 }
 
 int engineOnMove() {
@@ -56,7 +62,7 @@ void engineTurn(const TurnStyle& style) {
         return;
     }
     gameState.searchStartTime = clockMs();
-    char text[BOOK_MOVE_TEXT_SIZE + 10] = "";
+    char text[16] = "";  // room for the book's text and the search's
     if (playBookMove(text) == 1)
         style.announceBookMove(text);
     else
