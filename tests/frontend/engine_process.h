@@ -93,9 +93,9 @@ public:
     }
     void signal(int number) { kill(pid_, number); }
 
-    // Reads until the output holds `text`; false when it does not arrive in time.
-    bool waitFor(const std::string& text) {
-        const auto deadline = std::chrono::steady_clock::now() + SESSION_TIME_LIMIT;
+    // Reads until the output holds `text`; false when it does not arrive within `limit`.
+    bool waitFor(const std::string& text, std::chrono::milliseconds limit = SESSION_TIME_LIMIT) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
         while (output.find(text) == std::string::npos) {
             if (std::chrono::steady_clock::now() > deadline || readSome(100) == READ_END) return false;
         }

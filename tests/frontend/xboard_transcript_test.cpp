@@ -165,4 +165,17 @@ TEST(XboardSignals, SurvivesSigint) {
     EXPECT_EQ(session.status, 0);
 }
 
+// Output stays buffered until the first line has been read, so a front end reading the pipe
+// gets the banner together with the replies to its first command.
+TEST(XboardStartUp, BannerLeavesWithTheFirstFlush) {
+    TempDir dir;
+    writeFile(dir.file("tarlowick.ini"), PLAIN_INI);
+    EngineProcess engine(dir.path);
+    EXPECT_FALSE(engine.waitFor("tarlowick", std::chrono::milliseconds(300)));
+    engine.send("xboard\n");
+    EXPECT_TRUE(engine.waitFor(BANNER));
+    engine.send("quit\n");
+    EXPECT_EQ(engine.finish().output, BANNER);
+}
+
 }  // namespace
