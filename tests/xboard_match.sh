@@ -64,7 +64,11 @@ book=/usr/share/games/gnuchess/book.bin
 group=$!
 
 # A game reaches the file only when it ends, with its result in the header.
-finished() { grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null || echo 0; }
+finished() {
+  local count
+  count=$(grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null)
+  echo "${count:-0}"
+}
 deadline=$((SECONDS + match_time_limit))
 while [ "$(finished)" -lt "$games" ]; do
   [ $SECONDS -lt $deadline ] || fail "the match did not finish within $match_time_limit s"
