@@ -9,16 +9,24 @@
 #include "book/position_key.h"
 #include "frontend/engine_state.h"
 #include "movegen/movegen.h"
+#include "search/key_update.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
 #include "search/transposition.h"
 
 namespace {
 
+// The clock is read at one time test in CLOCK_READ_INTERVAL. Time tests come every few hundred
+// nanoseconds while the limits are counted in centiseconds, so the stop moves by microseconds
+// at most; reading the clock at every move cost a tenth of the search.
+constexpr int CLOCK_READ_INTERVAL = 32;
+int clockCountdown = 0;
+
 // Raises the stop flag once the time since the search started (in centiseconds) is above the
 // fixed move time or the allowance; equal is still in time.
 inline void timeTest() {
-    if (!searchTimeLimited) return;
+    if (!searchTimeLimited || --clockCountdown > 0) return;
+    clockCountdown = CLOCK_READ_INTERVAL;
     const std::int32_t elapsed = elapsedMs(gameState.searchStartTime) / 10;
     if (elapsed > engineSettings.moveTime || elapsed > timeControl.allocatedTime) gameState.stopSearch = 1;
 }
@@ -36,7 +44,7 @@ inline void updateLine(PvLine& line, Move move, const PvLine& child) {
 inline bool inCheck() { return ownKingAttackers() != 0; }
 
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed);
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key);
 
 // What a node knows while it walks its moves.
 struct NodeState {
@@ -50,11 +58,12 @@ struct NodeState {
     bool raisedAlpha = false;
 };
 
-// Searches one legal move already made on the stack and takes it back. Returns true on a
-// cut-off; the caller then stores and returns beta.
-inline bool searchMadeMove(NodeState& node, Move move) {
+// Searches one legal move already made on the stack (`childKey` is the key of the position it
+// led to) and takes it back. Returns true on a cut-off; the caller then stores and returns beta.
+inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey) {
     node.child.length = 0;
-    const int score = -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1);
+    const int score =
+        -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1, childKey);
     takeBack();
     node.lastScore = score;
     node.hasLastScore = true;
@@ -72,9 +81,19 @@ inline bool searchMadeMove(NodeState& node, Move move) {
     return false;
 }
 
+// Makes `move` after starting to load its child's table slot (`key` is the node's key). Returns
+// false, with the move taken back, when it leaves the mover's king attacked.
+inline bool makeLegal(Move move, PositionKey key, PositionKey& childKey) {
+    childKey = keyAfterMove(key, *currentPosition, move);
+    prefetchHash(childKey);
+    makeMove(move);
+    if (!opponentKingAttacked(*currentPosition)) return true;
+    takeBack();
+    return false;
+}
+
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed) {
-    const PositionKey key = computePositionKey();
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key) {
     HashEntry entry;
     const int probe = probeHashAt(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
@@ -102,7 +121,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     if (nullAllowed == 1 && depth >= 5 && popCount(occupiedSquares(position)) > depth + 4 && !sideInCheck()) {
         flipBoard(*currentPosition);
         node.child.length = 0;
-        const int score = -search<true>(depth - 4, -beta, -beta + 1, node.child, mateScore - 1, 0);
+        const int score = -search<true>(depth - 4, -beta, -beta + 1, node.child, mateScore - 1, 0, computePositionKey());
         flipBoard(*currentPosition);
         if (score >= beta) return score;
         node.lastScore = score;
@@ -114,7 +133,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     if (probe == HASH_MOVE_ONLY) {
         char text[6];
         moveToText(text, entry.move, *currentPosition);
-        if (parseMove(text) == 1 && searchMadeMove(node, entry.move)) return beta;
+        if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey())) return beta;
     }
 
     Move lastMove = 0;
@@ -123,11 +142,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     while (captures.count > 0) {
         const Move move = pickBestMove(captures);
         lastMove = move;
-        makeMove(move);
-        if (opponentKingAttacked(*currentPosition))
-            takeBack();
-        else if (searchMadeMove(node, move))
-            return beta;
+        PositionKey childKey;
+        if (makeLegal(move, key, childKey) && searchMadeMove(node, move, childKey)) return beta;
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
@@ -142,10 +158,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         const Move move = quiets.moves[last];
         quiets.moves[last] = 0;
         lastMove = move;
-        makeMove(move);
-        if (opponentKingAttacked(*currentPosition)) {
-            takeBack();
-        } else if (searchMadeMove(node, move)) {
+        PositionKey childKey;
+        if (makeLegal(move, key, childKey) && searchMadeMove(node, move, childKey)) {
             historyTable[moveFrom(move)][moveTo(move)] += depth * depth;
             updateKillers(depth, move);
             return beta;
@@ -178,7 +192,10 @@ bool drawnForSearch() {
 }
 
 int alphaBeta(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed) {
-    return search<true>(depth, alpha, beta, line, mateScore, nullAllowed);
+    return search<true>(depth, alpha, beta, line, mateScore, nullAllowed, computePositionKey());
 }
 
-int searchRoot(int depth, int alpha, int beta) { return search<false>(depth, alpha, beta, rootLine, MATE_SCORE, 1); }
+int searchRoot(int depth, int alpha, int beta) {
+    clockCountdown = 0;  // the first time test of an iteration reads the clock
+    return search<false>(depth, alpha, beta, rootLine, MATE_SCORE, 1, computePositionKey());
+}

@@ -30,6 +30,7 @@ inline constexpr int HASH_MOVE_ONLY = 99998;  // this position, but only its mov
 
 extern HashEntry TranspositionTable[HASH_ENTRIES];
 
+
 // Zeroes every byte of the table.
 void clearHash();
 
@@ -44,3 +45,7 @@ void storeHash(int depth, int score, int flag, Move move);
 // one position, so it computes the key once. `key` must be the current position's key.
 int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, int beta);
 void storeHashAt(PositionKey key, int depth, int score, int flag, Move move);
+
+// Starts loading the slot of `key` into the cache: a probe soon after finds it there instead
+// of waiting for memory.
+inline void prefetchHash(PositionKey key) { __builtin_prefetch(&TranspositionTable[key & HASH_SLOT_MASK]); }

@@ -1,0 +1,137 @@
+#include "search/key_update.h"
+
+#include <bit>
+#include <cstdint>
+
+namespace {
+
+// The numbers the key is made of, by what they stand for. They are read back from
+// computePositionKey itself, so the two can never disagree.
+struct KeyNumbers {
+    std::uint64_t piece[2][7][64];  // [white][type][real square]
+    std::uint64_t castle[256];      // by castleFlags in real orientation (white in the low nibble)
+    std::uint64_t enPassant[8];
+    std::uint64_t turn;             // the difference between the two sides to move
+};
+
+// Keys of an empty board, white to move, with one feature added: each number is the key with
+// the feature XOR the key without it.
+KeyNumbers readKeyNumbers() {
+    KeyNumbers numbers{};
+    Position* const saved = currentPosition;
+    Position scratch{};
+    currentPosition = &scratch;
+    auto keyOf = [&scratch](const Position& p) {
+        scratch = p;
+        return computePositionKey();
+    };
+    Position empty{};
+    empty.enPassant = NO_EN_PASSANT;
+    const PositionKey emptyKey = keyOf(empty);
+
+    for (int white = 0; white < 2; ++white)
+        for (int type = PAWN; type <= KING; ++type)
+            for (int square = 0; square < 64; ++square) {
+                Position p = empty;
+                const Bitboard bit = squareBit(square);
+                p.ownPieces = white ? bit : 0;  // white is to move, so white's pieces are its own
+                p.typePlane0 = (type & 1) ? bit : 0;
+                p.typePlane1 = (type & 2) ? bit : 0;
+                p.typePlane2 = (type & 4) ? bit : 0;
+                numbers.piece[white][type][square] = keyOf(p) ^ emptyKey;
+            }
+    for (int flags = 0; flags < 256; ++flags) {
+        Position p = empty;
+        p.castleFlags = static_cast<std::uint8_t>(flags);
+        numbers.castle[flags] = keyOf(p) ^ emptyKey;
+    }
+    for (int file = 0; file < 8; ++file) {
+        // A white pawn beside the black pawn that has just advanced makes the file count.
+        Position p = empty;
+        p.ownPieces = p.typePlane0 = squareBit(32 + (file == 0 ? 1 : file - 1));
+        const PositionKey without = keyOf(p);
+        p.enPassant = static_cast<std::uint8_t>(file);
+        numbers.enPassant[file] = keyOf(p) ^ without;
+    }
+    Position blackToMove = empty;
+    blackToMove.sideToMove = 1;
+    numbers.turn = keyOf(blackToMove) ^ emptyKey;
+
+    currentPosition = saved;
+    return numbers;
+}
+
+const KeyNumbers numbers = readKeyNumbers();
+
+// Whether the en-passant file of `p` enters its key: a pawn of the side to move stands beside
+// the pawn that has just advanced two squares (record square 32 + file).
+inline bool enPassantCounts(const Position& p) {
+    if (p.enPassant >= 8) return false;
+    const Bitboard pawn = squareBit(32 + p.enPassant);
+    const Bitboard beside = ((pawn << 1) & ~FILE_A) | ((pawn >> 1) & ~FILE_H);
+    return (beside & pawnsOf(p) & p.ownPieces) != 0;
+}
+
+// Castling rights lost by the move, as makeMove takes them (record orientation, before the turn).
+inline unsigned rightsAfter(unsigned flags, std::uint32_t kind, int from, int to) {
+    const std::uint32_t type = kind & 7;
+    if (type == KING) flags &= 0xFCu;  // king steps, king captures and both castlings
+    if (type == ROOK) flags &= ~((from == 0 ? 0x01u : 0u) | (from == 7 ? 0x02u : 0u));
+    if (kind & 8) flags &= ~((to == 56 ? 0x10u : 0u) | (to == 63 ? 0x20u : 0u));
+    return flags;
+}
+
+inline unsigned realRights(unsigned flags, bool white) {
+    return white ? flags : std::rotl(static_cast<std::uint8_t>(flags), 4);
+}
+
+}  // namespace
+
+PositionKey keyAfterMove(PositionKey key, const Position& before, Move move) {
+    const bool white = before.sideToMove == 0;
+    const int mirror = white ? 0 : 56;
+    const auto& mine = numbers.piece[white ? 1 : 0];
+    const auto& theirs = numbers.piece[white ? 0 : 1];
+    const std::uint32_t kind = moveKind(move);
+    const int from = moveFrom(move), to = moveTo(move);
+    const int realFrom = from ^ mirror, realTo = to ^ mirror;
+
+    key ^= numbers.turn;
+    if (enPassantCounts(before)) key ^= numbers.enPassant[before.enPassant];
+
+    switch (kind) {
+        case PAWN_PUSH:
+            key ^= mine[PAWN][realFrom] ^ mine[PAWN][realTo];
+            if (to - from == 16) {
+                // The new file counts when an opponent pawn now stands beside the pawn.
+                const Bitboard pawn = squareBit(to);
+                const Bitboard beside = ((pawn << 1) & ~FILE_A) | ((pawn >> 1) & ~FILE_H);
+                if (beside & pawnsOf(before) & opponentPieces(before)) key ^= numbers.enPassant[to & 7];
+            }
+            break;
+        case PROMOTION_CAPTURE:
+            key ^= theirs[pieceTypeAt(before, to)][realTo];
+            [[fallthrough]];
+        case PROMOTION:
+            key ^= mine[PAWN][realFrom] ^ mine[movePromotion(move) & 7][realTo];
+            break;
+        case EN_PASSANT:
+            key ^= mine[PAWN][realFrom] ^ mine[PAWN][realTo] ^ theirs[PAWN][(to - 8) ^ mirror];
+            break;
+        case CASTLE_SHORT:
+            key ^= mine[KING][realFrom] ^ mine[KING][realTo] ^ mine[ROOK][7 ^ mirror] ^ mine[ROOK][5 ^ mirror];
+            break;
+        case CASTLE_LONG:
+            key ^= mine[KING][realFrom] ^ mine[KING][realTo] ^ mine[ROOK][0 ^ mirror] ^ mine[ROOK][3 ^ mirror];
+            break;
+        default:  // the piece moves, and on a capture the opponent's piece on `to` goes
+            if (kind & 8) key ^= theirs[pieceTypeAt(before, to)][realTo];
+            key ^= mine[kind & 7][realFrom] ^ mine[kind & 7][realTo];
+            break;
+    }
+
+    const unsigned rights = rightsAfter(before.castleFlags, kind, from, to);
+    if (rights != before.castleFlags)
+        key ^= numbers.castle[realRights(before.castleFlags, white)] ^ numbers.castle[realRights(rights, white)];
+    return key;
+}
