@@ -11,6 +11,7 @@
 #include "movegen/movegen.h"
 #include "search/key_update.h"
 #include "search/ordering.h"
+#include "search/evaluate.h"
 #include "search/quiescence.h"
 #include "search/transposition.h"
 
@@ -81,31 +82,109 @@ inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey) {
     return false;
 }
 
-// Makes `move` after starting to load its child's table slot (`key` is the node's key). Returns
-// false, with the move taken back, when it leaves the mover's king attacked.
-inline bool makeLegal(Move move, PositionKey key, PositionKey& childKey) {
-    childKey = keyAfterMove(key, *currentPosition, move);
+// A move to search with its child's key, whose table slot starts loading when it is taken.
+struct Candidate {
+    Move move;
+    PositionKey childKey;
+};
+
+inline Candidate candidate(Move move, PositionKey key, const Position& position) {
+    const PositionKey childKey = keyAfterMove(key, position, move);
     prefetchHash(childKey);
-    makeMove(move);
+    return {move, childKey};
+}
+
+// Makes the move; false, with the move taken back, when it leaves the mover's king attacked.
+inline bool makeLegal(const Candidate& c) {
+    makeMove(c.move);
     if (!opponentKingAttacked(*currentPosition)) return true;
     takeBack();
     return false;
 }
 
+// Cut-offs in the quiet phase so far; the history table changes only with them.
+std::uint32_t historyChanges = 0;
+
+// The captures and promotions, greatest generator score first, earliest on ties.
+class CaptureOrder {
+public:
+    CaptureOrder(PositionKey key, const Position& position) : key_(key), position_(position) {
+        generateCaptures(list_);
+    }
+    bool next(Candidate& out) {
+        if (list_.count == 0) return false;
+        const Move move = pickBestMove(list_);
+        --list_.count;
+        out = candidate(move, key_, position_);
+        return true;
+    }
+private:
+    PositionKey key_;
+    const Position& position_;
+    ScoredMoveList list_;
+};
+
+// The quiet moves: killers of the node's depth first, then by history, taken from the list's
+// end. Two calls that provably do nothing are skipped: killerToEnd once no killer is left in
+// the list (the node's killer row cannot change while it runs), and historyToEnd when its last
+// call moved nothing and no history counter has changed since.
+class QuietOrder {
+public:
+    QuietOrder(PositionKey key, const Position& position, int depth)
+        : key_(key), position_(position), depth_(depth) {
+        generateQuiets(list_);
+        if (depth >= 0 && depth < KILLER_ROWS) {
+            killer1_ = killerTable[depth][0];
+            killer2_ = killerTable[depth][1];
+            for (int i = 0; i < list_.count; ++i) killersLeft_ += isKiller(list_.moves[i]);
+        }
+    }
+    bool next(Candidate& out) {
+        if (list_.count == 0) return false;
+        if (killersLeft_ > 0) {
+            killerToEnd(depth_, list_);
+        } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
+            historyIdle_ = historyToEnd(list_) == 0;
+            historyChangesSeen_ = historyChanges;
+        }
+        const int last = --list_.count;
+        const Move move = list_.moves[last];
+        list_.moves[last] = 0;
+        killersLeft_ -= isKiller(move);
+        out = candidate(move, key_, position_);
+        return true;
+    }
+private:
+    int isKiller(Move move) const { return move == killer1_ || move == killer2_; }
+
+    PositionKey key_;
+    const Position& position_;
+    int depth_;
+    MoveList list_;
+    Move killer1_ = 0, killer2_ = 0;
+    int killersLeft_ = 0;
+    bool historyIdle_ = false;
+    std::uint32_t historyChangesSeen_ = 0;
+};
+
 template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key) {
-    HashEntry entry;
-    const int probe = probeHashAt(key, entry, depth, alpha, beta);
+    // The guard keeps the line inside the position stack whatever the depth asked for.
+    const bool horizon = depth == 0 || stackRoom() < 1;
+    const HashEntry entry = TranspositionTable[key & HASH_SLOT_MASK];
+    // At the horizon the evaluation is needed unless the table answers; it does not depend on
+    // the slot, so it is worked out while the slot is still on its way from memory.
+    const int stand = horizon ? evaluate() : 0;
+    const int probe = probeAnswer(entry, key, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
     if constexpr (testDraws) {
         if (drawnForSearch()) return 0;
     }
 
-    // The guard keeps the line inside the position stack whatever the depth asked for.
-    if (depth == 0 || stackRoom() < 1) {
+    if (horizon) {
         line.length = 0;
-        return quiesce(alpha, beta, mateScore);
+        return quiesceFrom(stand, alpha, beta, mateScore);
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};
@@ -136,38 +215,37 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey())) return beta;
     }
 
+    // Each phase takes its next move before searching the current one, so the next child's
+    // table slot loads while the current subtree is searched.
     Move lastMove = 0;
-    ScoredMoveList captures;
-    generateCaptures(captures);
-    while (captures.count > 0) {
-        const Move move = pickBestMove(captures);
-        lastMove = move;
-        PositionKey childKey;
-        if (makeLegal(move, key, childKey) && searchMadeMove(node, move, childKey)) return beta;
+    CaptureOrder captures(key, position);
+    Candidate current, next;
+    for (bool has = captures.next(current); has; current = next) {
+        has = captures.next(next);
+        lastMove = current.move;
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) return beta;
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
-        --captures.count;
     }
 
-    MoveList quiets;
-    generateQuiets(quiets);
-    while (quiets.count > 0) {
-        if (killerToEnd(depth, quiets) == 0) historyToEnd(quiets);
-        const int last = quiets.count - 1;
-        const Move move = quiets.moves[last];
-        quiets.moves[last] = 0;
-        lastMove = move;
-        PositionKey childKey;
-        if (makeLegal(move, key, childKey) && searchMadeMove(node, move, childKey)) {
-            historyTable[moveFrom(move)][moveTo(move)] += depth * depth;
-            updateKillers(depth, move);
+    // Only a depth-1 node may take its next quiet move ahead: its children are leaves, which
+    // never change the killers or the history the order depends on.
+    const bool takeAhead = depth == 1;
+    QuietOrder quiets(key, position, depth);
+    for (bool has = quiets.next(current); has; current = next) {
+        if (takeAhead) has = quiets.next(next);
+        lastMove = current.move;
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) {
+            historyTable[moveFrom(current.move)][moveTo(current.move)] += depth * depth;
+            ++historyChanges;
+            updateKillers(depth, current.move);
             return beta;
         }
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
-        --quiets.count;
+        if (!takeAhead) has = quiets.next(next);
     }
 
     if (!node.searchedLegal) {

@@ -29,5 +29,6 @@ void updateKillers(int depth, Move move);
 int killerToEnd(int depth, MoveList& list);
 
 // Walks the list once with a rising threshold (starting at 1): every entry whose counter beats
-// it is swapped to the end and its counter becomes the threshold.
-void historyToEnd(MoveList& list);
+// it is swapped to the end and its counter becomes the threshold. Returns 1 when an entry was
+// swapped, 0 when the list was left as it was.
+int historyToEnd(MoveList& list);

@@ -15,16 +15,8 @@ int probeHash(HashEntry& out, int depth, int alpha, int beta) {
 void storeHash(int depth, int score, int flag, Move move) { storeHashAt(computePositionKey(), depth, score, flag, move); }
 
 int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, int beta) {
-    const HashEntry& entry = TranspositionTable[key & HASH_SLOT_MASK];
-    out = entry;
-    if (entry.key != key) return HASH_MISS;
-    if (entry.depth < depth) return HASH_MOVE_ONLY;
-    switch (entry.flag) {
-        case HASH_EXACT: return entry.score;
-        case HASH_UPPER: return entry.score <= alpha ? alpha : HASH_MOVE_ONLY;
-        case HASH_LOWER: return entry.score >= beta ? beta : HASH_MOVE_ONLY;
-        default: return HASH_MOVE_ONLY;
-    }
+    out = TranspositionTable[key & HASH_SLOT_MASK];
+    return probeAnswer(out, key, depth, alpha, beta);
 }
 
 void storeHashAt(PositionKey key, int depth, int score, int flag, Move move) {

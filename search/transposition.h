@@ -38,6 +38,18 @@ void clearHash();
 // (the exact score, alpha or beta), HASH_MOVE_ONLY or HASH_MISS.
 int probeHash(HashEntry& out, int depth, int alpha, int beta);
 
+// The probe's answer for a copy of the slot of `key`.
+inline int probeAnswer(const HashEntry& entry, PositionKey key, int depth, int alpha, int beta) {
+    if (entry.key != key) return HASH_MISS;
+    if (entry.depth < depth) return HASH_MOVE_ONLY;
+    switch (entry.flag) {
+        case HASH_EXACT: return entry.score;
+        case HASH_UPPER: return entry.score <= alpha ? alpha : HASH_MOVE_ONLY;
+        case HASH_LOWER: return entry.score >= beta ? beta : HASH_MOVE_ONLY;
+        default: return HASH_MOVE_ONLY;
+    }
+}
+
 // Writes the current position's entry into its slot, whatever the slot held before.
 void storeHash(int depth, int score, int flag, Move move);
 
