@@ -151,9 +151,37 @@ public:
         const Move move = list_.moves[last];
         list_.moves[last] = 0;
         killersLeft_ -= isKiller(move);
-        out = candidate(move, key_, position_);
+        out = move == likely_.move ? likely_ : candidate(move, key_, position_);
         return true;
     }
+
+    // Starts loading the slot of the move next() would take if no counter changed meanwhile;
+    // the list itself is left alone. That is the first killer in the list, else the last
+    // entry to beat the rising history threshold, else the last entry.
+    void prefetchLikelyNext() {
+        const int count = list_.count;
+        if (count == 0) return;
+        Move likely = list_.moves[count - 1];
+        if (killersLeft_ > 0) {
+            for (int i = 0; i < count; ++i)
+                if (isKiller(list_.moves[i])) {
+                    likely = list_.moves[i];
+                    break;
+                }
+        } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
+            std::int32_t threshold = 1;
+            for (int i = 0; i + 1 < count; ++i) {
+                const Move m = list_.moves[i];
+                const std::int32_t h = historyTable[moveFrom(m)][moveTo(m)];
+                if (h > threshold) {
+                    threshold = h;
+                    likely = m;
+                }
+            }
+        }
+        likely_ = candidate(likely, key_, position_);
+    }
+
 private:
     int isKiller(Move move) const { return move == killer1_ || move == killer2_; }
 
@@ -165,6 +193,7 @@ private:
     int killersLeft_ = 0;
     bool historyIdle_ = false;
     std::uint32_t historyChangesSeen_ = 0;
+    Candidate likely_{0, 0};
 };
 
 template <bool testDraws>
@@ -234,7 +263,10 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     const bool takeAhead = depth == 1;
     QuietOrder quiets(key, position, depth);
     for (bool has = quiets.next(current); has; current = next) {
-        if (takeAhead) has = quiets.next(next);
+        if (takeAhead)
+            has = quiets.next(next);
+        else
+            quiets.prefetchLikelyNext();
         lastMove = current.move;
         if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) {
             historyTable[moveFrom(current.move)][moveTo(current.move)] += depth * depth;
