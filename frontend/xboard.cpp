@@ -82,9 +82,11 @@ void exitMode(const std::string&) {
     std::printf("DEBUG exit\n");
 }
 
+// A refused position leaves the start position and is reported, so that the front end does
+// not go on from a board the engine does not have.
 void setBoard(const std::string& line) {
     setStartPosition();
-    readFen(textFrom(line, 9));
+    if (readFen(textFrom(line, 9)) != 1) std::printf("tellusererror Illegal position\n");
 }
 
 void setDepth(const std::string& line) {

@@ -76,10 +76,10 @@ const TranscriptCase CASES[] = {
     {"ForceModeOnlyRecordsMoves", "xboard\nnew\nforce\nusermove e2e4\nusermove e7e5\ngo\nquit\n",
      "#DEBUG force\n" + HOUR_ALLOCATION + "move {move}\n"},
     // The engine plays black and black is on move, yet setboard gives it no turn. A refused FEN
-    // leaves the start position, which then takes e2e4.
-    {"SetboardNeitherMovesNorAnswers",
+    // is reported and leaves the start position, which then takes e2e4.
+    {"SetboardGivesNoTurnAndReportsARefusal",
      "xboard\nnew\nsetboard 4k3/8/8/8/8/8/8/4K3 b - - 0 1\nping 1\nsetboard nonsense\nforce\nusermove e2e4\nquit\n",
-     "pong 1\n#DEBUG force\n"},
+     "pong 1\ntellusererror Illegal position\n#DEBUG force\n"},
     {"AnalyzeUntilExit",
      "xboard\npost\nsetboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3\nanalyze\nexit\n"
      "exit\nping 2\nquit\n",
