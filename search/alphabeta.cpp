@@ -88,8 +88,8 @@ struct Candidate {
     PositionKey childKey;
 };
 
-inline Candidate candidate(Move move, PositionKey key, const Position& position) {
-    const PositionKey childKey = keyAfterMove(key, position, move);
+inline Candidate candidate(Move move, const KeyContext& keys) {
+    const PositionKey childKey = keyAfterMove(keys, move);
     prefetchHash(childKey);
     return {move, childKey};
 }
@@ -108,19 +108,17 @@ std::uint32_t historyChanges = 0;
 // The captures and promotions, greatest generator score first, earliest on ties.
 class CaptureOrder {
 public:
-    CaptureOrder(PositionKey key, const Position& position) : key_(key), position_(position) {
-        generateCaptures(list_);
-    }
+    explicit CaptureOrder(const KeyContext& keys) : keys_(keys) { generateCaptures(list_); }
     bool next(Candidate& out) {
         if (list_.count == 0) return false;
         const Move move = pickBestMove(list_);
         --list_.count;
-        out = candidate(move, key_, position_);
+        out = candidate(move, keys_);
         return true;
     }
+
 private:
-    PositionKey key_;
-    const Position& position_;
+    const KeyContext& keys_;
     ScoredMoveList list_;
 };
 
@@ -130,8 +128,7 @@ private:
 // call moved nothing and no history counter has changed since.
 class QuietOrder {
 public:
-    QuietOrder(PositionKey key, const Position& position, int depth)
-        : key_(key), position_(position), depth_(depth) {
+    QuietOrder(const KeyContext& keys, int depth) : keys_(keys), depth_(depth) {
         generateQuiets(list_);
         if (depth >= 0 && depth < KILLER_ROWS) {
             killer1_ = killerTable[depth][0];
@@ -151,7 +148,7 @@ public:
         const Move move = list_.moves[last];
         list_.moves[last] = 0;
         killersLeft_ -= isKiller(move);
-        out = move == likely_.move ? likely_ : candidate(move, key_, position_);
+        out = move == likely_.move ? likely_ : candidate(move, keys_);
         return true;
     }
 
@@ -179,14 +176,13 @@ public:
                 }
             }
         }
-        likely_ = candidate(likely, key_, position_);
+        likely_ = candidate(likely, keys_);
     }
 
 private:
     int isKiller(Move move) const { return move == killer1_ || move == killer2_; }
 
-    PositionKey key_;
-    const Position& position_;
+    const KeyContext& keys_;
     int depth_;
     MoveList list_;
     Move killer1_ = 0, killer2_ = 0;
@@ -247,7 +243,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     // Each phase takes its next move before searching the current one, so the next child's
     // table slot loads while the current subtree is searched.
     Move lastMove = 0;
-    CaptureOrder captures(key, position);
+    const KeyContext keys = keyContext(key, position);
+    CaptureOrder captures(keys);
     Candidate current, next;
     for (bool has = captures.next(current); has; current = next) {
         has = captures.next(next);
@@ -261,7 +258,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     // Only a depth-1 node may take its next quiet move ahead: its children are leaves, which
     // never change the killers or the history the order depends on.
     const bool takeAhead = depth == 1;
-    QuietOrder quiets(key, position, depth);
+    QuietOrder quiets(keys, depth);
     for (bool has = quiets.next(current); has; current = next) {
         if (takeAhead)
             has = quiets.next(next);

@@ -87,7 +87,14 @@ inline unsigned realRights(unsigned flags, bool white) {
 
 }  // namespace
 
-PositionKey keyAfterMove(PositionKey key, const Position& before, Move move) {
+KeyContext keyContext(PositionKey key, const Position& before) {
+    key ^= numbers.turn;
+    if (enPassantCounts(before)) key ^= numbers.enPassant[before.enPassant];
+    return {&before, key};
+}
+
+PositionKey keyAfterMove(const KeyContext& context, Move move) {
+    const Position& before = *context.before;
     const bool white = before.sideToMove == 0;
     const int mirror = white ? 0 : 56;
     const auto& mine = numbers.piece[white ? 1 : 0];
@@ -95,9 +102,7 @@ PositionKey keyAfterMove(PositionKey key, const Position& before, Move move) {
     const std::uint32_t kind = moveKind(move);
     const int from = moveFrom(move), to = moveTo(move);
     const int realFrom = from ^ mirror, realTo = to ^ mirror;
-
-    key ^= numbers.turn;
-    if (enPassantCounts(before)) key ^= numbers.enPassant[before.enPassant];
+    PositionKey key = context.base;
 
     switch (kind) {
         case PAWN_PUSH:
@@ -108,7 +113,11 @@ PositionKey keyAfterMove(PositionKey key, const Position& before, Move move) {
                 const Bitboard beside = ((pawn << 1) & ~FILE_A) | ((pawn >> 1) & ~FILE_H);
                 if (beside & pawnsOf(before) & opponentPieces(before)) key ^= numbers.enPassant[to & 7];
             }
-            break;
+            return key;
+        case KNIGHT_MOVE:
+        case BISHOP_MOVE:
+        case QUEEN_MOVE:
+            return key ^ mine[kind][realFrom] ^ mine[kind][realTo];
         case PROMOTION_CAPTURE:
             key ^= theirs[pieceTypeAt(before, to)][realTo];
             [[fallthrough]];

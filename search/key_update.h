@@ -7,6 +7,20 @@
 #include "board/position.h"
 #include "book/position_key.h"
 
-// `key` is the key of `before`, the position `move` is played in (not yet made). Returns what
-// computePositionKey() gives after makeMove(move), for every move the generators produce.
-PositionKey keyAfterMove(PositionKey key, const Position& before, Move move);
+// What the keys of a position's children share, worked out once per position.
+struct KeyContext {
+    const Position* before;  // the position the moves are played in
+    PositionKey base;        // its key with the turn changed and its en-passant term removed
+};
+
+// `key` is the key of `before`, the position the moves are played in.
+KeyContext keyContext(PositionKey key, const Position& before);
+
+// What computePositionKey() gives after makeMove(move) in the context's position, for every
+// move the generators produce.
+PositionKey keyAfterMove(const KeyContext& context, Move move);
+
+// The same for a single move.
+inline PositionKey keyAfterMove(PositionKey key, const Position& before, Move move) {
+    return keyAfterMove(keyContext(key, before), move);
+}

@@ -33,7 +33,34 @@ inline int countSparse(Bitboard set) {
     return n;
 }
 
-// How many entries generateCaptures writes for the current position.
+// Whether the nearest piece on the ray (run towards higher squares when `upwards`) is in
+// `theirs`: then the slider at the ray's start captures it.
+template <bool upwards>
+inline int capturesAlong(Bitboard ray, Bitboard occupied, Bitboard theirs) {
+    const Bitboard blockers = ray & occupied;
+    if (!blockers) return 0;
+    const Bitboard nearest = upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers));
+    return (nearest & theirs) != 0;
+}
+
+inline int rookCaptures(int square, Bitboard occupied, Bitboard theirs) {
+    using namespace detail;
+    return capturesAlong<true>(RAYS[NORTH][square], occupied, theirs) +
+           capturesAlong<true>(RAYS[EAST][square], occupied, theirs) +
+           capturesAlong<false>(RAYS[SOUTH][square], occupied, theirs) +
+           capturesAlong<false>(RAYS[WEST][square], occupied, theirs);
+}
+
+inline int bishopCaptures(int square, Bitboard occupied, Bitboard theirs) {
+    using namespace detail;
+    return capturesAlong<true>(RAYS[NORTH_EAST][square], occupied, theirs) +
+           capturesAlong<true>(RAYS[NORTH_WEST][square], occupied, theirs) +
+           capturesAlong<false>(RAYS[SOUTH_WEST][square], occupied, theirs) +
+           capturesAlong<false>(RAYS[SOUTH_EAST][square], occupied, theirs);
+}
+
+// How many entries generateCaptures writes for the current position. A slider captures the
+// nearest piece on each of its rays when that piece is an opponent's.
 int countCaptures() {
     const Position& p = *currentPosition;
     const Bitboard own = p.ownPieces, occupied = occupiedSquares(p), theirs = occupied ^ own;
@@ -49,11 +76,10 @@ int countCaptures() {
     n += countSparse((pawns << 9) & ~FILE_A & ~RANK_8 & theirs) + countSparse((pawns << 7) & ~FILE_H & ~RANK_8 & theirs);
     for (Bitboard set = knightsOf(p) & own; set; set = withoutLowest(set))
         n += countSparse(knightAttacks[lowestSquare(set)] & theirs);
-    // A queen's captures are its rook captures plus its bishop captures.
     for (Bitboard set = bishopSlidersOf(p) & own; set; set = withoutLowest(set))
-        n += countSparse(bishopAttacks(lowestSquare(set), occupied) & theirs);
+        n += bishopCaptures(lowestSquare(set), occupied, theirs);
     for (Bitboard set = rookSlidersOf(p) & own; set; set = withoutLowest(set))
-        n += countSparse(rookAttacks(lowestSquare(set), occupied) & theirs);
+        n += rookCaptures(lowestSquare(set), occupied, theirs);
     n += countSparse(kingAttacks[lowestSquare(kingsOf(p) & own)] & theirs);
     return n;
 }
