@@ -90,57 +90,69 @@ inline unsigned realRights(unsigned flags, bool white) {
 KeyContext keyContext(PositionKey key, const Position& before) {
     key ^= numbers.turn;
     if (enPassantCounts(before)) key ^= numbers.enPassant[before.enPassant];
-    return {&before, key};
+    const bool white = before.sideToMove == 0;
+    return {&before, key, numbers.piece[white ? 1 : 0], numbers.piece[white ? 0 : 1], white ? 0 : 56};
 }
 
-PositionKey keyAfterMove(const KeyContext& context, Move move) {
-    const Position& before = *context.before;
-    const bool white = before.sideToMove == 0;
-    const int mirror = white ? 0 : 56;
-    const auto& mine = numbers.piece[white ? 1 : 0];
-    const auto& theirs = numbers.piece[white ? 0 : 1];
+namespace {
+
+// The rarer kinds: double steps, promotions, en passant and castling.
+[[gnu::noinline]] PositionKey keyAfterSpecialMove(const KeyContext& c, Move move, PositionKey key) {
+    const Position& before = *c.before;
     const std::uint32_t kind = moveKind(move);
     const int from = moveFrom(move), to = moveTo(move);
-    const int realFrom = from ^ mirror, realTo = to ^ mirror;
-    PositionKey key = context.base;
-
+    const int realFrom = from ^ c.mirror, realTo = to ^ c.mirror;
     switch (kind) {
-        case PAWN_PUSH:
-            key ^= mine[PAWN][realFrom] ^ mine[PAWN][realTo];
-            if (to - from == 16) {
-                // The new file counts when an opponent pawn now stands beside the pawn.
-                const Bitboard pawn = squareBit(to);
-                const Bitboard beside = ((pawn << 1) & ~FILE_A) | ((pawn >> 1) & ~FILE_H);
-                if (beside & pawnsOf(before) & opponentPieces(before)) key ^= numbers.enPassant[to & 7];
-            }
+        case PAWN_PUSH: {  // a double step: the new file counts when an opponent pawn stands beside
+            key ^= c.mine[PAWN][realFrom] ^ c.mine[PAWN][realTo];
+            const Bitboard pawn = squareBit(to);
+            const Bitboard beside = ((pawn << 1) & ~FILE_A) | ((pawn >> 1) & ~FILE_H);
+            if (beside & pawnsOf(before) & opponentPieces(before)) key ^= numbers.enPassant[to & 7];
             return key;
-        case KNIGHT_MOVE:
-        case BISHOP_MOVE:
-        case QUEEN_MOVE:
-            return key ^ mine[kind][realFrom] ^ mine[kind][realTo];
+        }
         case PROMOTION_CAPTURE:
-            key ^= theirs[pieceTypeAt(before, to)][realTo];
+            key ^= c.theirs[pieceTypeAt(before, to)][realTo];
             [[fallthrough]];
         case PROMOTION:
-            key ^= mine[PAWN][realFrom] ^ mine[movePromotion(move) & 7][realTo];
+            key ^= c.mine[PAWN][realFrom] ^ c.mine[movePromotion(move) & 7][realTo];
             break;
         case EN_PASSANT:
-            key ^= mine[PAWN][realFrom] ^ mine[PAWN][realTo] ^ theirs[PAWN][(to - 8) ^ mirror];
-            break;
+            return key ^ c.mine[PAWN][realFrom] ^ c.mine[PAWN][realTo] ^ c.theirs[PAWN][(to - 8) ^ c.mirror];
         case CASTLE_SHORT:
-            key ^= mine[KING][realFrom] ^ mine[KING][realTo] ^ mine[ROOK][7 ^ mirror] ^ mine[ROOK][5 ^ mirror];
+            key ^= c.mine[KING][realFrom] ^ c.mine[KING][realTo] ^ c.mine[ROOK][7 ^ c.mirror] ^ c.mine[ROOK][5 ^ c.mirror];
             break;
-        case CASTLE_LONG:
-            key ^= mine[KING][realFrom] ^ mine[KING][realTo] ^ mine[ROOK][0 ^ mirror] ^ mine[ROOK][3 ^ mirror];
-            break;
-        default:  // the piece moves, and on a capture the opponent's piece on `to` goes
-            if (kind & 8) key ^= theirs[pieceTypeAt(before, to)][realTo];
-            key ^= mine[kind & 7][realFrom] ^ mine[kind & 7][realTo];
+        default:  // CASTLE_LONG
+            key ^= c.mine[KING][realFrom] ^ c.mine[KING][realTo] ^ c.mine[ROOK][0 ^ c.mirror] ^ c.mine[ROOK][3 ^ c.mirror];
             break;
     }
-
     const unsigned rights = rightsAfter(before.castleFlags, kind, from, to);
-    if (rights != before.castleFlags)
+    if (rights != before.castleFlags) {
+        const bool white = c.mirror == 0;
         key ^= numbers.castle[realRights(before.castleFlags, white)] ^ numbers.castle[realRights(rights, white)];
+    }
+    return key;
+}
+
+}  // namespace
+
+PositionKey keyAfterMove(const KeyContext& c, Move move) {
+    const std::uint32_t kind = moveKind(move);
+    const int from = moveFrom(move), to = moveTo(move);
+    PositionKey key = c.base;
+    const bool special = kind >= PROMOTION || (kind == PAWN_PUSH && to - from == 16);
+    if (special) [[unlikely]]
+        return keyAfterSpecialMove(c, move, key);
+
+    // A piece moves, and on a capture the opponent's piece on `to` goes.
+    const Position& before = *c.before;
+    const int type = static_cast<int>(kind & 7);
+    const int realFrom = from ^ c.mirror, realTo = to ^ c.mirror;
+    key ^= c.mine[type][realFrom] ^ c.mine[type][realTo];
+    if (kind & 8) key ^= c.theirs[pieceTypeAt(before, to)][realTo];
+    const unsigned rights = rightsAfter(before.castleFlags, kind, from, to);
+    if (rights != before.castleFlags) [[unlikely]] {
+        const bool white = c.mirror == 0;
+        key ^= numbers.castle[realRights(before.castleFlags, white)] ^ numbers.castle[realRights(rights, white)];
+    }
     return key;
 }

@@ -7,10 +7,15 @@
 #include "board/position.h"
 #include "book/position_key.h"
 
+#include <cstdint>
+
 // What the keys of a position's children share, worked out once per position.
 struct KeyContext {
-    const Position* before;  // the position the moves are played in
-    PositionKey base;        // its key with the turn changed and its en-passant term removed
+    const Position* before;                  // the position the moves are played in
+    PositionKey base;                        // its key with the turn changed and its en-passant term removed
+    const std::uint64_t (*mine)[64];         // the side to move's piece numbers by type and real square
+    const std::uint64_t (*theirs)[64];       // the opponent's
+    int mirror;                              // record square XOR mirror = real square
 };
 
 // `key` is the key of `before`, the position the moves are played in.
