@@ -75,7 +75,8 @@ public:
     explicit EngineProcess(const std::string& dir) {
         ::signal(SIGPIPE, SIG_IGN);  // an engine that ended early must fail the test, not end it
         int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        // Close-on-exec, so that the engine holds no copy of its own input's write end and sees its end.
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         pid_ = startEngine(dir, in[0], out[1]);
         close(in[0]);
         close(out[1]);
@@ -92,6 +93,7 @@ public:
         if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) ADD_FAILURE() << "write";
     }
     void signal(int number) { kill(pid_, number); }
+    pid_t pid() const { return pid_; }
 
     // Reads until the output holds `text`; false when it does not arrive within `limit`.
     bool waitFor(const std::string& text, std::chrono::milliseconds limit = SESSION_TIME_LIMIT) {
