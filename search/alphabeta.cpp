@@ -11,7 +11,6 @@
 #include "movegen/movegen.h"
 #include "search/key_update.h"
 #include "search/ordering.h"
-#include "search/evaluate.h"
 #include "search/quiescence.h"
 #include "search/transposition.h"
 
@@ -194,22 +193,18 @@ private:
 
 template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key) {
-    // The guard keeps the line inside the position stack whatever the depth asked for.
-    const bool horizon = depth == 0 || stackRoom() < 1;
-    const HashEntry entry = TranspositionTable[key & HASH_SLOT_MASK];
-    // At the horizon the evaluation is needed unless the table answers; it does not depend on
-    // the slot, so it is worked out while the slot is still on its way from memory.
-    const int stand = horizon ? evaluate() : 0;
-    const int probe = probeAnswer(entry, key, depth, alpha, beta);
+    HashEntry entry;
+    const int probe = probeHashAt(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
     if constexpr (testDraws) {
         if (drawnForSearch()) return 0;
     }
 
-    if (horizon) {
+    // The guard keeps the line inside the position stack whatever the depth asked for.
+    if (depth == 0 || stackRoom() < 1) {
         line.length = 0;
-        return quiesceFrom(stand, alpha, beta, mateScore);
+        return quiesce(alpha, beta, mateScore);
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};

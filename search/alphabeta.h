@@ -11,6 +11,7 @@ inline constexpr int MATE_THRESHOLD = 28999;  // scores beyond it are mates
 inline constexpr int INFINITE_SCORE = 99997;  // the full window is -INFINITE_SCORE..INFINITE_SCORE
 inline constexpr int ASPIRATION_MARGIN = 50;
 inline constexpr int FIRST_DEPTH = 2;
+inline constexpr int DEEPEST_ITERATION = 255;  // the table keeps depths in a byte
 
 inline constexpr int PV_LENGTH = 16;
 

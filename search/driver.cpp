@@ -1,5 +1,6 @@
 #include "search/driver.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -75,6 +76,7 @@ DeepeningResult deepen(int depthLimit) {
 
     DeepeningResult result{0, 0, 0, 0};
     int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
+    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
     while (depth <= depthLimit) {
         gameState.stopSearch = 0;
         clearKillers();

@@ -234,9 +234,8 @@ void collectGoodCaptures(ScoredMoveList& out) {
     out.count = kept;
 }
 
-int quiesce(int alpha, int beta, int mateScore) { return quiesceFrom(evaluate(), alpha, beta, mateScore); }
-
-int quiesceFrom(int stand, int alpha, int beta, int mateScore) {
+int quiesce(int alpha, int beta, int mateScore) {
+    const int stand = evaluate();
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
     if (stackRoom() < 1) return alpha;  // no record left for a capture: the stand-pat value stays

@@ -9,9 +9,6 @@
 // before any capture was tried reports mate (-mateScore) or 0 by the check status.
 int quiesce(int alpha, int beta, int mateScore);
 
-// quiesce for a caller that already holds the evaluation of the current position.
-int quiesceFrom(int stand, int alpha, int beta, int mateScore);
-
 // The legal captures of the side to move whose exchange value is >= 0, in generator order,
 // each scored by that value. `out` must be cleared by the caller.
 void collectGoodCaptures(ScoredMoveList& out);

@@ -115,6 +115,7 @@ void analyze(int depthLimit) {
     clearHistory();
     if (depthLimit < FIRST_DEPTH) return;
     if (!hasLegalMove()) return;  // no variation to show
+    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
 
     int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     const bool post = engineSettings.postThinking == 1;
