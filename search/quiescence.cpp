@@ -101,8 +101,8 @@ inline Move tryEach(Bitboard from, std::uint32_t kind, int target) {
     return 0;
 }
 
-// Targets off the common path (an empty square, an own piece, the last rank): the captures onto
-// it in generator order, the best score first, the earliest on ties.
+// Targets off the common path (an empty square, an own piece, the last rank, the en-passant
+// square): the captures onto it in generator order, the best score first, the earliest on ties.
 Move makeRareRecapture(int target, int& score) {
     ScoredMoveList all;
     generateCaptures(all);
@@ -128,10 +128,12 @@ Move makeRareRecapture(int target, int& score) {
 // on the stack without counting its node; 0 when there is none. Off the last rank, captures
 // of an opponent piece score by attacker type (pawn highest) and the generator emits them
 // type by type, each type from the lowest square, so the first legal one in that order wins.
+// (Within the exchange the en-passant file is always empty: every step follows a capture.)
 Move makeCheapestRecapture(int target, int& score) {
     const Position& p = *currentPosition;
     const Bitboard bit = squareBit(target);
-    if (!(opponentPieces(p) & bit) || target >= 56) return makeRareRecapture(target, score);
+    if (!(opponentPieces(p) & bit) || target >= 56 || target == 40 + p.enPassant)
+        return makeRareRecapture(target, score);
     const int base = 16 * pieceTypeAt(p, target);
     const Bitboard own = p.ownPieces;
     const Bitboard pawns = pawnsOf(p) & own;
