@@ -22,9 +22,19 @@ constexpr int SHORT_CLOCK = 6000;            // one minute
 constexpr int LARGE_INCREMENT = 300;         // from here on a short clock is not hurried
 constexpr int INCREMENT_SAFETY_MARGIN = 500;
 
-// When time ran out before the first iteration finished: a one-ply search (with quiescence)
-// without the time test, on fresh tables, since the stopped search may have left unfinished
-// results behind. Returns 0 only when there is no legal move.
+// The divisor of the remaining clock.
+std::int32_t allocationSpeed() {
+    const std::int32_t clock = timeControl.timeLeft;
+    std::int32_t speed = engineSettings.suddenDeath;
+    if (timeControl.opponentTimeLeft < clock) speed -= SPEED_ADJUSTMENT;  // ahead on time: spend more
+    if (timeControl.opponentTimeLeft > clock) speed += SPEED_ADJUSTMENT;
+    if (clock <= SHORT_CLOCK && timeControl.increment < LARGE_INCREMENT) speed += SPEED_ADJUSTMENT;
+    return speed;
+}
+
+}  // namespace
+
+// The stopped search may have left unfinished results behind, hence the fresh tables.
 Move emergencyMove() {
     clearHash();
     clearKillers();
@@ -36,8 +46,6 @@ Move emergencyMove() {
     searchTimeLimited = true;
     return rootLine.length > 0 ? rootLine.moves[0] : 0;
 }
-
-}  // namespace
 
 bool hasLegalMove() {
     if (stackRoom() < 1) return false;
@@ -53,21 +61,34 @@ bool hasLegalMove() {
     return false;
 }
 
-void allocateTime() {
+std::int32_t timeAllowance() {
     const std::int32_t clock = timeControl.timeLeft;
-    std::int32_t speed = engineSettings.suddenDeath;
-    if (timeControl.opponentTimeLeft < clock) speed -= SPEED_ADJUSTMENT;  // ahead on time: spend more
-    if (timeControl.opponentTimeLeft > clock) speed += SPEED_ADJUSTMENT;
-    if (clock <= SHORT_CLOCK && timeControl.increment < LARGE_INCREMENT) speed += SPEED_ADJUSTMENT;
+    const std::int32_t speed = allocationSpeed();
     // The settings' range keeps the divisor positive; a damaged setting must not divide by zero.
     std::int32_t allocated = clock / (speed > 0 ? speed : 1);
     const std::int64_t spare = std::int64_t{clock} - allocated - timeControl.increment;
     if (timeControl.increment > 0 && spare > INCREMENT_SAFETY_MARGIN) allocated += timeControl.increment;
-    timeControl.allocatedTime = allocated;
-    std::printf("#DEBUG move speed: %i  allocated time: %i\n", speed, allocated);
+    return allocated;
 }
 
-DeepeningResult deepen(int depthLimit) {
+void allocateTime() {
+    timeControl.allocatedTime = timeAllowance();
+    std::printf("#DEBUG move speed: %i  allocated time: %i\n", allocationSpeed(), timeControl.allocatedTime);
+}
+
+void printIteration(const Iteration& iteration) {
+    const int score = iteration.score;
+    if (score > MATE_THRESHOLD) {
+        std::printf("Mate in% d \n", (MATE_SCORE + 1 - score) / 2);
+    } else if (score < -MATE_THRESHOLD) {
+        std::printf("Mated to% d \n", (score + MATE_SCORE) / 2);
+    } else if (engineSettings.postThinking == 1 && !iteration.stopped) {
+        printThinkingHeader(iteration.depth, score);
+        printPrincipalVariation();
+    }
+}
+
+DeepeningResult deepen(int depthLimit, IterationReport report) {
     clearHash();
     clearHistory();
     // No move from an earlier search may pass for one of this position.
@@ -87,18 +108,8 @@ DeepeningResult deepen(int depthLimit) {
         result.score = score;
         result.depth = depth;
         if (!stopped) result.bestMove = rootLine.moves[0];
-        if (score > MATE_THRESHOLD) {
-            std::printf("Mate in% d \n", (MATE_SCORE + 1 - score) / 2);
-            break;
-        }
-        if (score < -MATE_THRESHOLD) {
-            std::printf("Mated to% d \n", (score + MATE_SCORE) / 2);
-            break;
-        }
-        if (engineSettings.postThinking == 1 && !stopped) {
-            printThinkingHeader(depth, score);
-            printPrincipalVariation();
-        }
+        report(Iteration{depth, score, alpha, beta, stopped, result.nodes});
+        if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) break;
         if (stopped) break;
         if (score >= beta || score <= alpha) {
             alpha = -INFINITE_SCORE;

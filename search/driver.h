@@ -6,7 +6,11 @@
 
 #include "board/move.h"
 
-// Sets timeControl.allocatedTime from the clocks and prints the allocation line.
+// The time this move may use under the allocation rule, from timeLeft, opponentTimeLeft,
+// increment and suddenDeath; sets and prints nothing.
+std::int32_t timeAllowance();
+
+// Sets timeControl.allocatedTime to timeAllowance() and prints the allocation line.
 void allocateTime();
 
 // What a run of iterative deepening found.
@@ -17,10 +21,29 @@ struct DeepeningResult {
     std::uint64_t nodes;  // nodeCount summed over every iteration and re-search
 };
 
+// One root search of the deepening, handed to its report as soon as it returns.
+struct Iteration {
+    int depth;
+    int score;
+    int alpha, beta;           // the window it was searched with
+    bool stopped;              // the stop flag ended it: its score and line are not to be used
+    std::uint64_t totalNodes;  // nodeCount summed over this and every earlier root search
+};
+
+using IterationReport = void (*)(const Iteration&);
+
+// The engine's own thinking output: the mate line on a mate score, else the thinking line when
+// postThinking is on and the iteration ran to the end.
+void printIteration(const Iteration& iteration);
+
 // Iterative deepening from depth 2 to `depthLimit` as the engine thinks: clears the tables,
-// searches with a ±50 aspiration window (full-window re-search when it fails), stops on a mate
-// score, the stop flag or the depth limit, and prints the mate and thinking lines.
-DeepeningResult deepen(int depthLimit);
+// searches with a ±50 aspiration window (full-window re-search when it fails) and stops on a
+// mate score, the stop flag or the depth limit. Every root search is handed to `report`.
+DeepeningResult deepen(int depthLimit, IterationReport report = printIteration);
+
+// The move to play when no iteration ran to the end: a one-ply search without the time test on
+// fresh tables. 0 only when there is no legal move.
+Move emergencyMove();
 
 // Chooses, announces ("move %s"), logs and makes the engine's move. `buffer` (at least six
 // characters) receives the move's text; it is left empty, and nothing is announced, when the
