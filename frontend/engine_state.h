@@ -43,6 +43,11 @@ struct TimeControl {
     std::int32_t allocatedTime = 360000;
 };
 
+// Called by the search every few thousand nodes while it runs, so that a front end can read
+// input without a second thread; it may raise stopSearch. Null (the default): the search reads
+// nothing and runs exactly as without it.
+inline void (*searchPoll)() = nullptr;
+
 inline EngineSettings engineSettings;
 inline GameState gameState;
 inline TimeControl timeControl;
