@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -41,15 +40,9 @@ Thought runThink() {
 
 // The text of the "move" line, or "" when there is none.
 std::string announcedMove(const std::string& output) {
-    std::smatch match;
-    static const std::regex moveLine("(^|\n)move (.*)\n");
-    if (!std::regex_search(output, match, moveLine)) return "";
-    return match[2];
-}
-
-int countMatches(const std::string& text, const std::string& pattern) {
-    const std::regex re(pattern);
-    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+    for (const std::string& line : linesOf(output))
+        if (line.starts_with("move ")) return line.substr(5);
+    return "";
 }
 
 // Checks that `thought` announced a legal move of the position before it and made it.
@@ -137,7 +130,9 @@ TEST_F(DriverTest, PrintsOneThinkingLinePerIteration) {
     loadFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
     engineSettings.maxDepth = 2;
     const Thought two = runThink();
-    EXPECT_EQ(countMatches(two.output, "(^|\n) 2 +-?[0-9]+ +[0-9]+ +[0-9]+ 1\\. [a-h][1-8]"), 1) << two.output;
+    const std::vector<ThinkingLine> lines = thinkingLinesOf(two.output);
+    ASSERT_EQ(lines.size(), 1u) << two.output;
+    EXPECT_EQ(lines[0].depth, 2);
     EXPECT_TRUE(two.output.starts_with("#DEBUG move speed: 15  allocated time: 24000\n"));
 
     setStartPosition();
@@ -153,7 +148,7 @@ TEST_F(DriverTest, FailedAspirationRepeatsTheDepth) {
     const Thought thought = runThink();
     // Depth 6 fails high against the window around the depth-5 score; the full-window search
     // of depth 6 then finds the mate.
-    EXPECT_EQ(countMatches(thought.output, "(^|\n) 6 "), 1);
+    EXPECT_EQ(thinkingLinesAt(thought.output, 6), 1);
     EXPECT_TRUE(thought.output.ends_with("Mate in 3 \nmove c5b6 \n")) << thought.output;
 }
 
@@ -169,7 +164,8 @@ TEST_F(DriverTest, MoveIsLoggedWhenLoggingIsOn) {
     std::ifstream log(path);
     std::stringstream logged;
     logged << log.rdbuf();
-    EXPECT_EQ(countMatches(logged.str(), "(^|\n) [23] "), countMatches(thought.output, "(^|\n) [23] "));
+    EXPECT_EQ(thinkingLinesOf(logged.str()).size(), thinkingLinesOf(thought.output).size());
+    EXPECT_GE(thinkingLinesOf(logged.str()).size(), 2u);
     EXPECT_TRUE(logged.str().ends_with("\nmove " + thought.buffer + "\n")) << logged.str();
 }
 
@@ -193,7 +189,10 @@ TEST_F(DriverTest, PlaysAMoveWhenTheGamePositionIsDrawn) {
         EXPECT_EQ(stackIndex(), gameRecords + 1);
         // Past the repetition the queen counts again; past fifty moves every line is drawn.
         if (c.repeat) {
-            EXPECT_GE(countMatches(thought.output, "(^|\n) 4 +[0-9]{3}"), 1) << thought.output;
+            const std::vector<ThinkingLine> lines = thinkingLinesOf(thought.output);
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.back().depth, 4);
+            EXPECT_GT(lines.back().score, 800) << thought.output;
         }
         takeBack();
         EXPECT_EQ(parseMove(thought.buffer.c_str()), 1);

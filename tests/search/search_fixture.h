@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/attacks.h"
 #include "board/fen.h"
@@ -13,6 +15,7 @@
 #include "board/movetext.h"
 #include "board/position.h"
 #include "frontend/engine_state.h"
+#include "frontend/line_input.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
 #include "search/transposition.h"
@@ -53,8 +56,57 @@ inline bool isLegal(Move move) {
     return false;
 }
 
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// One thinking line: four right-aligned numbers in fields of 2, 6, 6 and 10 characters, each
+// followed by a blank, then the variation starting with "1. ".
+struct ThinkingLine {
+    int depth, score;
+    std::string variation;
+};
+
+inline bool parseThinkingLine(const std::string& line, ThinkingLine& out) {
+    if (line.size() < 31 || line[2] != ' ' || line[9] != ' ' || line[16] != ' ' || line[27] != ' ') return false;
+    if (line.compare(28, 3, "1. ") != 0) return false;
+    long elapsed = 0, nodes = 0;
+    if (std::sscanf(line.c_str(), "%d %d %ld %ld", &out.depth, &out.score, &elapsed, &nodes) != 4) return false;
+    out.variation = line.substr(28);
+    return true;
+}
+
+// The thinking lines of `output`, in order.
+inline std::vector<ThinkingLine> thinkingLinesOf(const std::string& output) {
+    std::vector<ThinkingLine> found;
+    ThinkingLine t;
+    for (const std::string& line : linesOf(output))
+        if (parseThinkingLine(line, t)) found.push_back(t);
+    return found;
+}
+
+// How many thinking lines of `output` have the given depth.
+inline int thinkingLinesAt(const std::string& output, int depth) {
+    int n = 0;
+    for (const ThinkingLine& t : thinkingLinesOf(output)) n += t.depth == depth;
+    return n;
+}
+
+// How many times `part` occurs in `text`.
+inline int occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+inline bool inputFed = false;
+
 // Makes the next reads of standard input see `input` (and then the end of input).
 inline void feedInput(const std::string& input) {
+    inputFed = true;
     const std::string path = ::testing::TempDir() + "search_test_input.txt";
     std::FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -80,6 +132,14 @@ protected:
     void TearDown() override {
         if (engineSettings.logStream != nullptr) std::fclose(engineSettings.logStream);
         engineSettings.logStream = nullptr;
+        // Lines a test fed but nobody read stay buffered by the input reader; they must not
+        // reach the next test.
+        if (inputFed) {
+            std::string unread;
+            while (readInputLine(unread)) {
+            }
+            inputFed = false;
+        }
     }
 };
 
