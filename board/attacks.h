@@ -163,17 +163,32 @@ inline bool opponentKingAttacked(const Position& p) {
 }
 
 // Settles most legality tests before the move is made: unless the side to move is in check, a
-// move by a piece standing off every line through its own king cannot expose that king. King
-// moves, castling and en passant (two pieces leave their squares) are always tested.
+// move can only expose its own king when the moving piece stands between the king and an
+// opponent slider that lines up with it. King moves, castling and en passant (two pieces leave
+// their squares) are always tested.
 struct LegalityShortcut {
     Bitboard mustTest;  // origins whose moves need the full test after making them
-    bool inCheck;
 
     static LegalityShortcut forCurrentPosition() {
         const Position& p = *currentPosition;
-        const int k = lowestSquare(p.ownPieces & p.typePlane1 & p.typePlane2);
-        const bool check = ownKingAttackers() != 0;
-        return {check ? ~Bitboard{0} : rookLines[k] | bishopLines[k] | squareBit(k), check};
+        const Bitboard kingBit = p.ownPieces & p.typePlane1 & p.typePlane2;
+        const int k = lowestSquare(kingBit);
+        if (ownKingAttackers() != 0) return {~Bitboard{0}};
+        const Bitboard theirs = opponentPieces(p);
+        Bitboard mustTest = kingBit;
+        // Squares strictly between the king and each lined-up slider: what each side's rays
+        // reach with only the other one on the board.
+        for (Bitboard set = theirs & rookSlidersOf(p) & rookLines[k]; set; set = withoutLowest(set)) {
+            const int s = lowestSquare(set);
+            const Bitboard pair = kingBit | squareBit(s);
+            mustTest |= rookAttacks(k, pair) & rookAttacks(s, pair);
+        }
+        for (Bitboard set = theirs & bishopSlidersOf(p) & bishopLines[k]; set; set = withoutLowest(set)) {
+            const int s = lowestSquare(set);
+            const Bitboard pair = kingBit | squareBit(s);
+            mustTest |= bishopAttacks(k, pair) & bishopAttacks(s, pair);
+        }
+        return {mustTest};
     }
     bool needsTest(Move move) const { return ((mustTest >> moveFrom(move)) & 1) || moveKind(move) == EN_PASSANT; }
 };

@@ -20,6 +20,11 @@ TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
         "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
         "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1",
         "r3k2r/ppp1bppp/2nq1n2/3p4/3P2b1/2NQBN2/PPP1BPPP/R3K2R w KQkq - 0 1",
+        // Pins on every kind of line, pinned pawns and an en-passant capture that opens a rank.
+        "4k3/8/8/KPp4r/8/8/8/8 w - c6 0 1",
+        "4k3/4r3/8/4N3/8/2b5/3P4/r3K2B w - - 0 1",
+        "q3k3/8/8/3b4/8/1P6/P1R5/K2R3r w - - 0 1",
+        "4k3/8/8/1b6/8/3Q4/8/r2RK2r w - - 0 1",
     };
     int checked = 0;
     for (const char* start : starts) {
