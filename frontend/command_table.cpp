@@ -10,12 +10,7 @@
 #include "frontend/engine_state.h"
 #include "frontend/line_input.h"
 
-bool readCommandLine(std::string& line) {
-    if (!readInputLine(line)) return false;
-    // The reader stops either at a line end or at the end of input; only the latter leaves the
-    // stream's end or error flag behind.
-    return !std::feof(stdin) && !std::ferror(stdin);
-}
+bool readCommandLine(std::string& line) { return readLine(line) == LineRead::LINE; }
 
 namespace {
 
