@@ -41,16 +41,17 @@ const char* textFrom(const std::string& line, std::size_t start) {
     return start < line.size() ? line.c_str() + start : "";
 }
 
-void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt) {
+void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt,
+                    bool (*readLine)(std::string& line)) {
     std::string line;
     for (;;) {
         std::fputs(prompt, stdout);
         std::fflush(stdout);
-        if (!readCommandLine(line)) break;
+        if (!readLine(line)) break;
         const CommandRow& row = findCommand(table, line);
         row.action(line);
         if (row.then == Then::STOP) break;
-        if (row.then == Then::TURN) engineTurn();
+        if (row.then == Then::TURN && engineTurn != nullptr) engineTurn();
     }
     gameState.quitRequested = 1;
 }

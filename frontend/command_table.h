@@ -34,8 +34,9 @@ bool readCommandLine(std::string& line);
 
 // Reads and runs commands until a row says STOP or the input ends, then sets quitRequested.
 // `prompt` is printed and standard output flushed before every read; `engineTurn` runs after the
-// rows that say TURN.
-void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt);
+// rows that say TURN. `readLine` supplies the lines, with readCommandLine's results.
+void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt,
+                    bool (*readLine)(std::string& line) = readCommandLine);
 
 // The first row of `table` the line matches; the table ends with a Match::ANY row.
 const CommandRow& findCommand(std::span<const CommandRow> table, const std::string& line);

@@ -18,14 +18,11 @@ void refuseFullGame() {
     std::printf("tellusererror Error (game record full): no more moves can be played in this game\n");
 }
 
-// 1 when the book had a move for this position and the position accepted it; a move a corrupt
-// or foreign book offers is refused by the move reader, and the engine searches instead.
+// 1 when the book had a move for this position and the position accepted it.
 int playBookMove(char* text) {
-    if (engineSettings.book != 1) return 0;
-    if (chooseBookMove(engineSettings.bookFile, text) != 0) return 0;
-    if (parseMove(text) == 1) return 1;
-    std::printf("#DEBUG: book move %s refused by the position\n", text);
-    return 0;
+    const int result = tryBookMove(text);
+    if (result == BOOK_MOVE_REFUSED) std::printf("#DEBUG: book move %s refused by the position\n", text);
+    return result == BOOK_MOVE_MADE ? 1 : 0;
 }
 
 // Held at the smallest clock rather than wrapped, whatever the front end sent.
@@ -37,15 +34,26 @@ std::int32_t clockLessBy(std::int32_t clock, std::int32_t amount) {
 // end's "time" and "otim" set them.
 void searchMove(char* text) {
     const std::int32_t ownClock = timeControl.timeLeft, opponentClock = timeControl.opponentTimeLeft;
-    const std::int32_t kept = ownClock - clockForAllocation(ownClock);
-    timeControl.timeLeft = clockLessBy(ownClock, kept);
-    timeControl.opponentTimeLeft = clockLessBy(opponentClock, kept);  // which clock leads stays as it was
+    keepLatencyReserve();
     think(text);
     timeControl.timeLeft = ownClock;
     timeControl.opponentTimeLeft = opponentClock;
 }
 
 }  // namespace
+
+int tryBookMove(char* text) {
+    if (engineSettings.book != 1) return BOOK_NO_MOVE;
+    if (chooseBookMove(engineSettings.bookFile, text) != 0) return BOOK_NO_MOVE;
+    return parseMove(text) == 1 ? BOOK_MOVE_MADE : BOOK_MOVE_REFUSED;
+}
+
+void keepLatencyReserve() {
+    const std::int32_t kept = timeControl.timeLeft - clockForAllocation(timeControl.timeLeft);
+    timeControl.timeLeft = clockLessBy(timeControl.timeLeft, kept);
+    // Which clock leads stays as it was.
+    timeControl.opponentTimeLeft = clockLessBy(timeControl.opponentTimeLeft, kept);
+}
 
 std::int32_t clockForAllocation(std::int32_t timeLeft) {
     return timeLeft > SHORT_CLOCK_LIMIT ? timeLeft : clockLessBy(timeLeft, CLOCK_RESERVE);

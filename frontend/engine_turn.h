@@ -12,6 +12,15 @@ struct TurnStyle {
     void (*afterEngineMove)();
 };
 
+// Results of tryBookMove.
+inline constexpr int BOOK_NO_MOVE = 0;       // the book is off or has no move for the position
+inline constexpr int BOOK_MOVE_MADE = 1;     // the move is on the stack
+inline constexpr int BOOK_MOVE_REFUSED = 2;  // the position refused the book's move (a corrupt or foreign book)
+
+// When the book is on, asks it for a move of the current position (its text into `text`, at
+// least BOOK_MOVE_TEXT_SIZE bytes) and makes the move if the position accepts it.
+int tryBookMove(char* text);
+
 // 1 when the engine is to move now: the game goes on and engineSide is the side to move.
 int engineOnMove();
 
@@ -45,3 +54,7 @@ inline constexpr std::int32_t CLOCK_RESERVE = 100;
 
 // The clock the allocation is shown for a clock of `timeLeft`.
 std::int32_t clockForAllocation(std::int32_t timeLeft);
+
+// Takes from both TimeControl clocks what a short own clock keeps back, so the allocation that
+// follows sees the clocks it is to be shown.
+void keepLatencyReserve();

@@ -25,21 +25,6 @@ std::int32_t readAnyTime(const char* section, const char* key, std::int32_t defV
                       std::numeric_limits<std::int32_t>::max(), fileName);
 }
 
-void closeGameLog() {
-    if (engineSettings.logStream == nullptr) return;
-    std::fclose(engineSettings.logStream);
-    engineSettings.logStream = nullptr;
-}
-
-// A log that cannot be opened turns logging off, so no writer is handed a missing stream.
-bool openGameLog() {
-    engineSettings.logStream = std::fopen(engineSettings.logFile, "a");
-    if (engineSettings.logStream != nullptr) return true;
-    std::perror(engineSettings.logFile);
-    engineSettings.logGame = 0;
-    return false;
-}
-
 void readEngineSection(const char* fileName) {
     EngineSettings& s = engineSettings;
     s.maxDepth = readRanged("ENGINE", "MaxDepth", DEFAULTS.maxDepth, 2, 32, fileName);
@@ -75,6 +60,21 @@ void readTimeSection(const char* fileName) {
 }
 
 }  // namespace
+
+void closeGameLog() {
+    if (engineSettings.logStream == nullptr) return;
+    std::fclose(engineSettings.logStream);
+    engineSettings.logStream = nullptr;
+}
+
+// Turning logging off keeps any writer from being handed a missing stream.
+bool openGameLog() {
+    engineSettings.logStream = std::fopen(engineSettings.logFile, "a");
+    if (engineSettings.logStream != nullptr) return true;
+    std::perror(engineSettings.logFile);
+    engineSettings.logGame = 0;
+    return false;
+}
 
 void loadSettings(const char* fileName) {
     readEngineSection(fileName);

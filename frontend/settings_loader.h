@@ -12,3 +12,10 @@ inline constexpr const char* CONFIG_FILE_NAME = "tarlowick.ini";
 // Afterwards logGame is 1 exactly when logStream is an open file, so a writer that tests logGame
 // never meets a missing stream.
 void loadSettings(const char* fileName);
+
+// Closes the game log if it is open.
+void closeGameLog();
+
+// Opens logFile for appending. A file that cannot be opened is reported on standard error and
+// turns logGame off; returns false then.
+bool openGameLog();
