@@ -8,6 +8,7 @@
 #include "frontend/console.h"
 #include "frontend/engine_state.h"
 #include "frontend/settings_loader.h"
+#include "frontend/uci.h"
 #include "frontend/xboard.h"
 
 namespace {
@@ -33,6 +34,11 @@ int selectMode() {
         if (startsWith(line, "quit")) return 0;
         if (startsWith(line, "cons")) {
             consoleLoop();
+            if (gameState.quitRequested == 1) return 0;
+            continue;
+        }
+        if (startsWith(line, "uci")) {
+            uciLoop(line);
             if (gameState.quitRequested == 1) return 0;
             continue;
         }

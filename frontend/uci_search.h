@@ -1,0 +1,39 @@
+// "go" in the UCI loop: the limits it sets, the search under them with an "info" line per
+// iteration, and the "bestmove" answer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What a "go" line asks for; a word that was not sent stays empty. Times in milliseconds, as on
+// the wire.
+struct GoCommand {
+    std::optional<std::int32_t> wtime, btime, winc, binc, movesToGo, moveTime, depth, nodes;
+    bool infinite = false;
+};
+
+// Reads the words after "go"; unknown words are skipped, as the protocol asks. Returns the
+// first word whose number could not be read (its value is then left out), or "".
+std::string readGo(const char* text, GoCommand& go);
+
+// A search's limits as the engine keeps them; centiseconds.
+struct SearchLimits {
+    int depth;                   // deepest iteration
+    std::int32_t moveTime;       // hard limit: engineSettings.moveTime while searching
+    std::int32_t allocatedTime;  // the allowance: timeControl.allocatedTime
+    std::uint32_t nodes;         // 0: no limit
+};
+
+inline constexpr std::int32_t NO_TIME_LIMIT = INT32_MAX;
+
+// The limits of a search under `go` for the side to move. When `go` carries that side's clock,
+// the TimeControl clocks are set from the go's clocks (less the short-clock reserve) and the
+// allowance is the engine's allocation rule; movestogo is kept in movesPerControl, which that
+// rule does not read. "infinite" lifts the time limits.
+SearchLimits searchLimits(const GoCommand& go);
+
+// Answers `go` in the current position: a book move at once (when the book is on and not
+// "infinite"), else the search, then "bestmove"; "bestmove 0000" when there is no legal move.
+// Input is read meanwhile (uci_input.h). The game position is left as it was.
+void runGo(const GoCommand& go);
