@@ -23,6 +23,8 @@ struct PositionCommand {
 
 // The game as the log knows it: its start and the moves logged, the engine's answers among them.
 PositionCommand loggedGame{"startpos", {}};
+// Front ends may send "ucinewgame" twice in a row; an empty record is not started again.
+bool recordHasMoves = true;
 
 bool readPositionCommand(const char* text, PositionCommand& command) {
     std::istringstream words(text);
@@ -81,8 +83,10 @@ void logNewMoves(const PositionCommand& command) {
     const std::vector<std::string>& known = loggedGame.moves;
     const bool continues = command.start == loggedGame.start && command.moves.size() >= known.size() &&
                            std::equal(known.begin(), known.end(), command.moves.begin());
-    if (continues)
+    if (continues) {
         for (std::size_t i = known.size(); i < command.moves.size(); ++i) logUserMove(command.moves[i].c_str());
+        recordHasMoves = recordHasMoves || command.moves.size() > known.size();
+    }
     loggedGame = command;
 }
 
@@ -106,11 +110,13 @@ void setUciPosition(const char* text) {
 void newUciGame() {
     setStartPosition();
     gameState.gameOver = 0;
-    logNewGame(gameState.opponentName);
+    if (recordHasMoves) logNewGame(gameState.opponentName);
+    recordHasMoves = false;
     loggedGame = PositionCommand{"startpos", {}};
 }
 
 void noteEngineMove(const char* moveText) {
     logEngineMove(moveText);
     loggedGame.moves.push_back(moveText);
+    recordHasMoves = true;
 }

@@ -133,12 +133,13 @@ Move searchBestMove(const SearchLimits& limits) {
     return best;
 }
 
-void answer(const char* moveText) {
+// `gameMove`: the answer is the engine's move in a game, not the end of an analysis.
+void answer(const char* moveText, bool gameMove) {
     reply(std::string("bestmove ") + moveText + "\n", false);
-    noteEngineMove(moveText);
+    if (gameMove) noteEngineMove(moveText);
 }
 
-void answerMove(Move best) {
+void answerMove(Move best, bool gameMove) {
     if (best == 0) {
         reply("bestmove 0000\n", false);
         return;
@@ -146,7 +147,7 @@ void answerMove(Move best) {
     char text[8];
     moveToText(text, best, *currentPosition);
     if (text[4] == ' ') text[4] = '\0';
-    answer(text);
+    answer(text, gameMove);
 }
 
 // A book move the position accepts, answered at once; true when there was one.
@@ -155,8 +156,8 @@ bool answerFromBook() {
     switch (tryBookMove(text)) {
         case BOOK_MOVE_MADE:
             takeBack();  // the front end plays it, in its next position command
-            reply(std::string("info string book move ") + text + "\n", true);
-            answer(text);
+            reply(std::string("info string book move ") + text + "\n", false);
+            answer(text, true);
             return true;
         case BOOK_MOVE_REFUSED:
             reply(std::string("info string book move ") + text + " refused by the position\n", false);
@@ -217,5 +218,5 @@ void runGo(const GoCommand& go) {
     if (!go.infinite && answerFromBook()) return;
     const Move best = searchBestMove(searchLimits(go));
     if (go.infinite) waitForStop();  // the front end asks for the answer with "stop"
-    answerMove(best);
+    answerMove(best, !go.infinite);
 }
