@@ -95,10 +95,11 @@ public:
     void signal(int number) { kill(pid_, number); }
     pid_t pid() const { return pid_; }
 
-    // Reads until the output holds `text`; false when it does not arrive within `limit`.
-    bool waitFor(const std::string& text, std::chrono::milliseconds limit = SESSION_TIME_LIMIT) {
+    // Reads until the output holds `text` (at `from` or later); false when it does not arrive
+    // within `limit`.
+    bool waitFor(const std::string& text, std::chrono::milliseconds limit = SESSION_TIME_LIMIT, std::size_t from = 0) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (output.find(text) == std::string::npos) {
+        while (output.find(text, from) == std::string::npos) {
             if (std::chrono::steady_clock::now() > deadline || readSome(100) == READ_END) return false;
         }
         return true;
