@@ -34,6 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
+source "$(dirname "$0")/match_games.sh"
+
 fail() {
   echo "FAIL: $*"
   echo "--- saved games ---"; cat "$work/games.pgn" 2>/dev/null
@@ -76,47 +78,8 @@ while [ "$(finished)" -lt "$games" ]; do
   sleep 1
 done
 
-# One record per game: colours, result, number of moves and the closing comment.
-summary=$(awk '
-  /^\[White "/  { sub(/^\[White "/, ""); sub(/"\]$/, ""); white = $0 }
-  /^\[Black "/  { sub(/^\[Black "/, ""); sub(/"\]$/, ""); black = $0 }
-  /^\[Result "/ { sub(/^\[Result "/, ""); sub(/"\]$/, ""); result = $0; text = "" }
-  !/^\[/        { text = text " " $0 }
-  /^$/ && result != "" && text ~ /[0-9]\./ {
-    comment = text; sub(/.*\{/, "", comment); sub(/\}.*/, "", comment)
-    moves = 0; n = split(text, word, " ")
-    for (i = 1; i <= n; i++) if (word[i] ~ /^[0-9]+\.$/) moves++
-    printf "%s|%s|%s|%d|%s\n", white, black, result, moves, comment
-    result = ""
-  }
-  END {
-    if (result != "") {
-      comment = text; sub(/.*\{/, "", comment); sub(/\}.*/, "", comment)
-      moves = 0; n = split(text, word, " ")
-      for (i = 1; i <= n; i++) if (word[i] ~ /^[0-9]+\.$/) moves++
-      printf "%s|%s|%s|%d|%s\n", white, black, result, moves, comment
-    }
-  }' "$work/games.pgn")
-
 echo "Match of $games games, tarlowick against fairymax, level 0 0:20 0:"
-game=0 as_white=0 as_black=0
-while IFS='|' read -r white black result moves comment; do
-  game=$((game + 1))
-  echo "  game $game: $white - $black  $result  after $moves moves  {$comment}"
-  case $white in tarlowick*) as_white=1; side=white ;; *) as_black=1; side=black ;; esac
-  case $result in 1-0|0-1|1/2-1/2) ;; *) fail "game $game has no result ($result)" ;; esac
-  shopt -s nocasematch
-  [[ $comment == *illegal* ]] && fail "game $game ended on an illegal move: $comment"
-  [[ $comment == *"chess program"* || $comment == *crash* || $comment == *exit* ]] &&
-    fail "game $game ended with an engine failure: $comment"
-  lost=no
-  { [ "$side" = white ] && [ "$result" = 0-1 ]; } && lost=yes
-  { [ "$side" = black ] && [ "$result" = 1-0 ]; } && lost=yes
-  [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]] && fail "tarlowick lost game $game on time"
-  shopt -u nocasematch
-done <<<"$summary"
-[ "$game" -ge "$games" ] || fail "only $game of $games games were saved"
-[ $as_white = 1 ] && [ $as_black = 1 ] || fail "tarlowick did not play both colours"
+check_games "$work/games.pgn" "$games"
 
 # Engine lines in the debug file read "<ms> <first : text" (tarlowick is the first engine).
 grep -i -E '^[0-9]+ <(first|second): *Illegal move' "$work/debug.txt" && fail "an engine refused a move as illegal"

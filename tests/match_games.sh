@@ -1,0 +1,28 @@
+# Judging the saved games of a match test; sourced by the match scripts, which define `fail`.
+
+# Prints one line per game of PGN file $1 and fails unless there are $2 games, each ended with a
+# result, none on an illegal move or an engine failure, none lost by tarlowick on time, and
+# tarlowick played both colours.
+check_games() {
+  local pgn=$1 games=$2 game=0 as_white=0 as_black=0 white black result moves comment side lost
+  local summary
+  summary=$(awk -f "$(dirname "${BASH_SOURCE[0]}")/pgn_summary.awk" "$pgn")
+  while IFS='|' read -r white black result moves comment; do
+    [ -n "$white$black" ] || continue
+    game=$((game + 1))
+    echo "  game $game: $white - $black  $result  after $moves moves  {$comment}"
+    case $white in tarlowick*) as_white=1; side=white ;; *) as_black=1; side=black ;; esac
+    case $result in 1-0|0-1|1/2-1/2) ;; *) fail "game $game has no result ($result)" ;; esac
+    shopt -s nocasematch
+    [[ $comment == *illegal* ]] && fail "game $game ended on an illegal move: $comment"
+    [[ $comment == *"chess program"* || $comment == *crash* || $comment == *exit* ]] &&
+      fail "game $game ended with an engine failure: $comment"
+    lost=no
+    { [ "$side" = white ] && [ "$result" = 0-1 ]; } && lost=yes
+    { [ "$side" = black ] && [ "$result" = 1-0 ]; } && lost=yes
+    [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]] && fail "tarlowick lost game $game on time"
+    shopt -u nocasematch
+  done <<<"$summary"
+  [ "$game" -ge "$games" ] || fail "only $game of $games games were saved"
+  [ $as_white = 1 ] && [ $as_black = 1 ] || fail "tarlowick did not play both colours"
+}

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# A real UCI client: Debian's polyglot adapter runs tarlowick in UCI mode inside a headless
+# xboard match against Debian's stockfish (also UCI, through its own polyglot) at its lowest
+# skill, sudden death at 20 seconds a game, tarlowick playing both colours. Passes when every
+# game ended with a result, no move was illegal, tarlowick neither lost on time nor crashed, and
+# the adapter's log shows it spoke UCI: clocks in "go", answers in "bestmove", info lines.
+# Prints the games, their lengths and results, and the UCI traffic counted.
+#
+# usage: uci_match.sh TARLOWICK [GAMES]     exit 77: xboard, polyglot, stockfish or xvfb-run missing
+set -uo pipefail
+
+engine=${1:?path of the built tarlowick}
+games=${2:-2}
+match_time_limit=${MATCH_TIME_LIMIT:-300}  # seconds for the whole match
+
+PATH=$PATH:/usr/games
+for tool in xboard polyglot stockfish xvfb-run; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+group=
+cleanup() {
+  # xboard with -noGUI stays up after the match: end its whole process group (xvfb, X server,
+  # the adapters and both engines), politely first.
+  if [ -n "$group" ] && kill -0 -- "-$group" 2>/dev/null; then
+    kill -TERM -- "-$group" 2>/dev/null
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      kill -0 -- "-$group" 2>/dev/null || break
+      sleep 0.5
+    done
+    kill -KILL -- "-$group" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+source "$(dirname "$0")/match_games.sh"
+
+uci_log=$work/engine/polyglot.log  # tarlowick's adapter: every UCI line both ways
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- saved games ---"; cat "$work/games.pgn" 2>/dev/null
+  echo "--- xboard ---"; grep -v -e '^ALSA' -e '^aplay' "$work/xboard.out" 2>/dev/null | tail -20
+  echo "--- tarlowick's UCI lines ---"; grep -E 'Adapter->Engine|Engine->Adapter' "$uci_log" 2>/dev/null | tail -30
+  exit 1
+}
+
+# The engine's folder, as a user sets it up: its settings, the game log on, and a real book
+# when Debian's gnuchess-book is there (random choice, so the games differ).
+mkdir -p "$work/engine"
+cp "$engine" "$work/engine/tarlowick"
+book=/usr/share/games/gnuchess/book.bin
+{
+  printf '[ENGINE]\nMaxDepth=32\n[LOG]\nLogGame=1\nLogFile=tarlowick.log\n[BOOK]\n'
+  if [ -r "$book" ]; then printf 'Book=1\nBookFile=%s\nRandBook=1\n' "$book"; else printf 'Book=0\n'; fi
+} >"$work/engine/tarlowick.ini"
+
+# -fUCI and -sUCI run each engine behind polyglot, started by the adapter command; its log
+# goes to the engine's folder. "Skill Level" reaches stockfish as the option polyglot offers
+# xboard for it. setsid makes xboard the leader of a group that holds everything it starts.
+(
+  cd "$work" || exit 1
+  export HOME=$work  # no settings file of the user's is read or written (polyglot's neither)
+  exec setsid xvfb-run -a xboard -noGUI -xncp \
+    -fcp ./tarlowick -fd "$work/engine" -fUCI \
+    -scp stockfish -sd "$work" -sUCI -secondOptions "Skill Level=0" \
+    -adapterCommand 'polyglot -noini -ec "%fcp" -ed "%fd" -log true -lf "%fd/polyglot.log"' \
+    -mg "$games" -tc 0:20 -inc 0 -xponder -autoCallFlag true \
+    -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
+    -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
+) >"$work/xboard.out" 2>&1 &
+group=$!
+
+# A game reaches the file only when it ends, with its result in the header.
+finished() {
+  local count
+  count=$(grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null)
+  echo "${count:-0}"
+}
+deadline=$((SECONDS + match_time_limit))
+while [ "$(finished)" -lt "$games" ]; do
+  [ $SECONDS -lt $deadline ] || fail "the match did not finish within $match_time_limit s"
+  kill -0 "$group" 2>/dev/null || { sleep 1; [ "$(finished)" -ge "$games" ] && break; fail "xboard ended early"; }
+  sleep 1
+done
+
+echo "Match of $games games, tarlowick (UCI, through polyglot) against stockfish at skill level 0, 20 s a game:"
+check_games "$work/games.pgn" "$games"
+
+grep -q 'Engine->Adapter: id name tarlowick' "$uci_log" || fail "tarlowick was not run as a UCI engine"
+grep -q 'Adapter->GUI: feature option="Skill Level' "$work/polyglot.log" || fail "stockfish was not run through polyglot"
+grep -i -E '^[0-9]+ <(first|second): *Illegal move' "$work/debug.txt" && fail "an engine refused a move as illegal"
+grep -q -E 'Error (reading from|writing to) first' "$work/debug.txt" "$work/xboard.out" && fail "tarlowick stopped answering"
+grep -q 'Engine->Adapter: bestmove 0000' "$uci_log" && fail "tarlowick answered a position it had no move in"
+
+goes=$(grep -c 'Adapter->Engine: go wtime' "$uci_log")
+answers=$(grep -c 'Engine->Adapter: bestmove [a-h][1-8][a-h][1-8]' "$uci_log")
+books=$(grep -c 'Engine->Adapter: info string book move' "$uci_log")
+infos=$(grep -c 'Engine->Adapter: info depth' "$uci_log")
+echo "tarlowick answered $answers of $goes clock searches ($books from the book) with $infos info lines."
+[ "$goes" -gt 0 ] && [ "$answers" -ge "$goes" ] || fail "a go on the clock got no bestmove"
+[ "$infos" -gt 0 ] || fail "tarlowick's searches reported no info lines"
+echo "PASS"
