@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "board/makemove.h"
@@ -29,9 +28,13 @@ struct GoNumber {
 };
 
 constexpr GoNumber GO_NUMBERS[] = {
-    {"wtime", &GoCommand::wtime},         {"btime", &GoCommand::btime}, {"winc", &GoCommand::winc},
-    {"binc", &GoCommand::binc},           {"movestogo", &GoCommand::movesToGo},
-    {"movetime", &GoCommand::moveTime},   {"depth", &GoCommand::depth},
+    {"wtime", &GoCommand::wtime},
+    {"btime", &GoCommand::btime},
+    {"winc", &GoCommand::winc},
+    {"binc", &GoCommand::binc},
+    {"movestogo", &GoCommand::movesToGo},
+    {"movetime", &GoCommand::moveTime},
+    {"depth", &GoCommand::depth},
     {"nodes", &GoCommand::nodes},
 };
 
@@ -53,8 +56,8 @@ bool readWholeNumber(const std::string& word, std::int32_t& value) {
 std::int32_t centiseconds(std::int32_t milliseconds) { return milliseconds / 10; }
 
 // The search's state for the iteration reports and the input hook.
-std::uint32_t nodeLimit = 0;       // 0: none
-std::uint64_t finishedNodes = 0;   // nodes of the root searches that have returned
+std::uint32_t nodeLimit = 0;      // 0: none
+std::uint64_t finishedNodes = 0;  // nodes of the root searches that have returned
 
 bool logging() { return engineSettings.logGame == 1 && engineSettings.logStream != nullptr; }
 
