@@ -201,7 +201,8 @@ SearchLimits searchLimits(const GoCommand& go) {
     if (go.nodes) limits.nodes = static_cast<std::uint32_t>(std::max(*go.nodes, 1));
     if (go.infinite) return limits;
     // The time test is strict, so one centisecond less stops the search at the time asked.
-    if (go.moveTime) limits.moveTime = centiseconds(*go.moveTime) - 1;
+    // Without a move time, MaxTime bounds the search, as it does under the other loops.
+    limits.moveTime = go.moveTime ? centiseconds(*go.moveTime) - 1 : engineSettings.moveTime;
     const bool white = currentPosition->sideToMove == WHITE;
     const std::optional<std::int32_t>& own = white ? go.wtime : go.btime;
     const std::optional<std::int32_t>& other = white ? go.btime : go.wtime;

@@ -27,10 +27,11 @@ struct SearchLimits {
 
 inline constexpr std::int32_t NO_TIME_LIMIT = INT32_MAX;
 
-// The limits of a search under `go` for the side to move. When `go` carries that side's clock,
-// the TimeControl clocks are set from the go's clocks (less the short-clock reserve) and the
-// allowance is the engine's allocation rule; movestogo is kept in movesPerControl, which that
-// rule does not read. "infinite" lifts the time limits.
+// The limits of a search under `go` for the side to move. The hard limit is the go's move time,
+// else the MaxTime setting. When `go` carries the mover's clock, the TimeControl clocks are set
+// from the go's clocks (less the short-clock reserve) and the allowance is the engine's
+// allocation rule; movestogo is kept in movesPerControl, which that rule does not read.
+// "infinite" lifts the time limits.
 SearchLimits searchLimits(const GoCommand& go);
 
 // Answers `go` in the current position: a book move at once (when the book is on and not

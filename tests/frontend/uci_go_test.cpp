@@ -74,22 +74,23 @@ struct LimitCase {
 constexpr const char* WHITE_TO_MOVE = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr const char* BLACK_TO_MOVE = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
 constexpr std::int32_t UNSET = 12345;  // a clock the go does not touch keeps it
+constexpr std::int32_t MAX_TIME = 360000;  // the MaxTime setting's default
 
 const LimitCase LIMIT_CASES[] = {
     // Five minutes each and two seconds a move: 30000 / 20 + 200.
     {"WhiteClockWithIncrement", WHITE_TO_MOVE, "wtime 300000 btime 300000 winc 2000 binc 2000 movestogo 40", 32,
-     NO_TIME_LIMIT, 1700, 0, 30000, 30000, 200},
+     MAX_TIME, 1700, 0, 30000, 30000, 200},
     // Black's one minute (a short clock: less the reserve) against white's five: 5900 / 30.
-    {"BlackReadsItsOwnClock", BLACK_TO_MOVE, "wtime 300000 btime 60000 winc 5000 binc 0", 32, NO_TIME_LIMIT, 196, 0,
+    {"BlackReadsItsOwnClock", BLACK_TO_MOVE, "wtime 300000 btime 60000 winc 5000 binc 0", 32, MAX_TIME, 196, 0,
      5900, 29900, 0},
     // Without the opponent's clock the two are taken as equal: 400 / 25.
-    {"OpponentClockMissing", WHITE_TO_MOVE, "wtime 5000", 32, NO_TIME_LIMIT, 16, 0, 400, 400, 0},
-    {"OnlyTheOpponentsClock", WHITE_TO_MOVE, "btime 5000", 32, NO_TIME_LIMIT, NO_TIME_LIMIT, 0, UNSET, UNSET, UNSET},
+    {"OpponentClockMissing", WHITE_TO_MOVE, "wtime 5000", 32, MAX_TIME, 16, 0, 400, 400, 0},
+    {"OnlyTheOpponentsClock", WHITE_TO_MOVE, "btime 5000", 32, MAX_TIME, NO_TIME_LIMIT, 0, UNSET, UNSET, UNSET},
     // One centisecond less, since the time test is strict.
     {"MoveTime", WHITE_TO_MOVE, "movetime 2500", 32, 249, NO_TIME_LIMIT, 0, UNSET, UNSET, UNSET},
-    {"DepthIsKeptInTheEnginesRange", WHITE_TO_MOVE, "depth 1 nodes 0", 2, NO_TIME_LIMIT, NO_TIME_LIMIT, 1, UNSET,
+    {"DepthIsKeptInTheEnginesRange", WHITE_TO_MOVE, "depth 1 nodes 0", 2, MAX_TIME, NO_TIME_LIMIT, 1, UNSET,
      UNSET, UNSET},
-    {"DeepestDepth", BLACK_TO_MOVE, "depth 50 nodes 20000", 32, NO_TIME_LIMIT, NO_TIME_LIMIT, 20000, UNSET, UNSET,
+    {"DeepestDepth", BLACK_TO_MOVE, "depth 50 nodes 20000", 32, MAX_TIME, NO_TIME_LIMIT, 20000, UNSET, UNSET,
      UNSET},
     {"InfiniteLiftsTheTimeLimits", WHITE_TO_MOVE, "infinite wtime 1000 btime 1000 movetime 10 depth 9", 9,
      NO_TIME_LIMIT, NO_TIME_LIMIT, 0, UNSET, UNSET, UNSET},
@@ -124,14 +125,17 @@ TEST_P(SearchLimitsFor, TheMoverAndItsClock) {
 INSTANTIATE_TEST_SUITE_P(Commands, SearchLimitsFor, testing::ValuesIn(LIMIT_CASES),
                          [](const testing::TestParamInfo<LimitCase>& test) { return test.param.name; });
 
-// Without a "depth" word the search goes as deep as the MaxDepth setting allows.
-TEST(SearchLimitsDepth, FollowsTheSetting) {
+// Without "depth" or "movetime" the search goes as deep and as long as MaxDepth and MaxTime allow.
+TEST(SearchLimitsDefaults, FollowTheSettings) {
     engineSettings = EngineSettings{};
     engineSettings.maxDepth = 7;
+    engineSettings.moveTime = 500;
     setStartPosition();
     GoCommand go;
     readGo("wtime 1000", go);
-    EXPECT_EQ(searchLimits(go).depth, 7);
+    const SearchLimits limits = searchLimits(go);
+    EXPECT_EQ(limits.depth, 7);
+    EXPECT_EQ(limits.moveTime, 500);
 }
 
 }  // namespace
