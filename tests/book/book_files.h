@@ -1,6 +1,8 @@
 // Hand-made Polyglot books for the tests, written byte by byte in the file's big-endian layout.
 #pragma once
 
+#include "tests/support/capture_stdout.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -33,15 +35,6 @@ inline std::uint16_t packMove(const char* text, int promotion = 0) {
     return static_cast<std::uint16_t>(promotion << 12 | fromRank << 9 | fromFile << 6 | toRank << 3 | toFile);
 }
 
-// Captures what a call prints on standard output.
-template <typename Call>
-std::string stdoutOf(Call call) {
-    std::fflush(stdout);
-    testing::internal::CaptureStdout();
-    call();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
 
 template <typename Call>
 std::string stderrOf(Call call) {

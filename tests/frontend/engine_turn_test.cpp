@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/capture_stdout.h"
+
 #include <cstdio>
 #include <string>
 
@@ -11,14 +13,6 @@
 
 namespace {
 
-template <typename Call>
-std::string stdoutOf(Call call) {
-    std::fflush(stdout);
-    testing::internal::CaptureStdout();
-    call();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
 
 void noBookMove(const char*) {}
 

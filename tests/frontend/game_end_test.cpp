@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/capture_stdout.h"
+
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -73,12 +75,8 @@ protected:
     }
 };
 
-std::string stdoutOf(int& result) {
-    std::fflush(stdout);
-    testing::internal::CaptureStdout();
-    result = checkGameEnd();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
+std::string checkGameEndOutput(int& result) {
+    return stdoutOf([&] { result = checkGameEnd(); });
 }
 
 TEST_P(CheckGameEnd, PrintsItsLinesInOrderAndLeavesThePosition) {
@@ -86,7 +84,7 @@ TEST_P(CheckGameEnd, PrintsItsLinesInOrderAndLeavesThePosition) {
     const Position* top = currentPosition;
     const Position before = *currentPosition;
     int result = -1;
-    EXPECT_EQ(stdoutOf(result), c.expectedOutput);
+    EXPECT_EQ(checkGameEndOutput(result), c.expectedOutput);
     EXPECT_EQ(result, c.expectedResult);
     EXPECT_EQ(currentPosition, top);
     EXPECT_EQ(std::memcmp(currentPosition, &before, sizeof(Position)), 0);
@@ -98,7 +96,7 @@ TEST_P(CheckGameEnd, LogsTheResultWhenLoggingIsOn) {
     ASSERT_NE(engineSettings.logStream, nullptr);
     engineSettings.logGame = 1;
     int result = -1;
-    stdoutOf(result);
+    checkGameEndOutput(result);
     std::fflush(engineSettings.logStream);
     EXPECT_EQ(readFile(logPath), GetParam().expectedLog);
 }
@@ -109,7 +107,7 @@ TEST_P(CheckGameEnd, WritesNothingWhenLoggingIsOff) {
     ASSERT_NE(engineSettings.logStream, nullptr);
     engineSettings.logGame = 2;
     int result = -1;
-    stdoutOf(result);
+    checkGameEndOutput(result);
     std::fflush(engineSettings.logStream);
     EXPECT_EQ(readFile(logPath), "");
 }
@@ -131,7 +129,7 @@ TEST(GameLog, KeepsWorkingAfterAGameEnds) {
         ASSERT_EQ(parseMove(move), 1);
         logUserMove(move);
     }
-    stdoutOf(result);
+    checkGameEndOutput(result);
     logNewGame("second opponent");
     setStartPosition();
     ASSERT_EQ(parseMove("e2e4"), 1);
