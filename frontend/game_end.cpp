@@ -7,6 +7,7 @@
 #include "board/position.h"
 #include "frontend/engine_state.h"
 #include "movegen/movegen.h"
+#include "search/driver.h"
 
 namespace {
 
@@ -26,18 +27,6 @@ void announceResult(const char* line, bool logged) {
     if (engineSettings.logGame == 1) std::fflush(engineSettings.logStream);
 }
 
-bool hasLegalMove() {
-    Move moves[MAX_MOVES];
-    int count = 0;
-    generateAllMoves(moves, count);
-    for (int i = 0; i < count; ++i) {
-        makeMove(moves[i]);
-        const bool legal = opponentKingAttackers() == 0;
-        takeBack();
-        if (legal) return true;
-    }
-    return false;
-}
 
 // At least 100 plies without a capture or a pawn move.
 bool fiftyMovesPassed() { return currentPosition->rule50 > 99; }

@@ -1,4 +1,19 @@
-# Judging the saved games of a match test; sourced by the match scripts, which define `fail`.
+# Running and judging a match test; sourced by the match scripts, which define `fail`, `work`
+# (a scratch folder) and `group` (xboard's process group once started).
+
+# xboard with -noGUI stays up after the match: ends its whole process group (xvfb, the X server,
+# any adapters and both engines), politely first, and removes the scratch folder.
+end_match() {
+  if [ -n "$group" ] && kill -0 -- "-$group" 2>/dev/null; then
+    kill -TERM -- "-$group" 2>/dev/null
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      kill -0 -- "-$group" 2>/dev/null || break
+      sleep 0.5
+    done
+    kill -KILL -- "-$group" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
 
 # Prints one line per game of PGN file $1 and fails unless there are $2 games, each ended with a
 # result, none on an illegal move or an engine failure, none lost by tarlowick on time, and

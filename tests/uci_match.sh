@@ -20,22 +20,8 @@ done
 
 work=$(mktemp -d)
 group=
-cleanup() {
-  # xboard with -noGUI stays up after the match: end its whole process group (xvfb, X server,
-  # the adapters and both engines), politely first.
-  if [ -n "$group" ] && kill -0 -- "-$group" 2>/dev/null; then
-    kill -TERM -- "-$group" 2>/dev/null
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-      kill -0 -- "-$group" 2>/dev/null || break
-      sleep 0.5
-    done
-    kill -KILL -- "-$group" 2>/dev/null
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/match_games.sh"
+trap end_match EXIT
 
 uci_log=$work/engine/polyglot.log  # tarlowick's adapter: every UCI line both ways
 

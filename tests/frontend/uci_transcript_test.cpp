@@ -19,6 +19,7 @@
 #include "movegen/movegen.h"
 #include "test_files.h"
 #include "transcript.h"
+#include "search/driver.h"
 
 namespace {
 
@@ -231,18 +232,6 @@ bool playable(const std::vector<std::string>& moves) {
     return ok;
 }
 
-bool hasLegalMove() {
-    Move moves[MAX_MOVES];
-    int count = 0;
-    generateAllMoves(moves, count);
-    for (int i = 0; i < count; ++i) {
-        makeMove(moves[i]);
-        const bool legal = !opponentKingAttacked(*currentPosition);
-        takeBack();
-        if (legal) return true;
-    }
-    return false;
-}
 
 // The replies to one "go": its info lines and the move after "bestmove".
 struct SearchReply {
