@@ -198,7 +198,11 @@ TEST(LongRuns, AThousandGamesInOneProcess) {
                 memoryAfter100 = residentKilobytes(pid);
             } else {
                 EXPECT_EQ(descriptorsOf(pid), descriptorsAfter100) << "after game " << played;
+#ifndef __SANITIZE_ADDRESS__
+                // Under AddressSanitizer the allocator's quarantine and shadow pages grow the
+                // resident set without a leak; there its leak check fails the exit status instead.
                 EXPECT_LE(residentKilobytes(pid), memoryAfter100 + 512) << "after game " << played;
+#endif
             }
             engine.output.clear();
         }
