@@ -187,7 +187,7 @@ TEST(LongRuns, AThousandGamesInOneProcess) {
     const std::string game =
         "new\nname sparring partner\ngo\nforce\nusermove f7f6\nusermove d2d4\nusermove g7g5\nusermove d1h5\n";
     int descriptorsAfter100 = 0;
-    long memoryAfter100 = 0;
+    [[maybe_unused]] long memoryAfter100 = 0;
     for (int played = 1; played <= 1000; ++played) {
         engine.send(game + "ping " + std::to_string(played) + "\n");
         if (played % 100 == 0) {
