@@ -15,6 +15,24 @@ end_match() {
   rm -rf "$work"
 }
 
+# Waits until $work/games.pgn holds $games finished games; fails after $match_time_limit
+# seconds or when xboard (process $group) ends first.
+wait_for_games() {
+  local deadline=$((SECONDS + match_time_limit))
+  while [ "$(finished_games)" -lt "$games" ]; do
+    [ $SECONDS -lt $deadline ] || fail "the match did not finish within $match_time_limit s"
+    kill -0 "$group" 2>/dev/null || { sleep 1; [ "$(finished_games)" -ge "$games" ] && break; fail "xboard ended early"; }
+    sleep 1
+  done
+}
+
+# A game reaches the file only when it ends, with its result in the header.
+finished_games() {
+  local count
+  count=$(grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null)
+  echo "${count:-0}"
+}
+
 # Prints one line per game of PGN file $1 and fails unless there are $2 games, each ended with a
 # result, none on an illegal move or an engine failure, none lost by tarlowick on time, and
 # tarlowick played both colours.

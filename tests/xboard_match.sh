@@ -51,18 +51,7 @@ book=/usr/share/games/gnuchess/book.bin
 ) >"$work/xboard.out" 2>&1 &
 group=$!
 
-# A game reaches the file only when it ends, with its result in the header.
-finished() {
-  local count
-  count=$(grep -c '^\[Result "' "$work/games.pgn" 2>/dev/null)
-  echo "${count:-0}"
-}
-deadline=$((SECONDS + match_time_limit))
-while [ "$(finished)" -lt "$games" ]; do
-  [ $SECONDS -lt $deadline ] || fail "the match did not finish within $match_time_limit s"
-  kill -0 "$group" 2>/dev/null || { sleep 1; [ "$(finished)" -ge "$games" ] && break; fail "xboard ended early"; }
-  sleep 1
-done
+wait_for_games
 
 echo "Match of $games games, tarlowick against fairymax, level 0 0:20 0:"
 check_games "$work/games.pgn" "$games"
