@@ -6,10 +6,13 @@
 
 #include <cctype>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
 
 #include "../book/book_files.h"
+#include "engine_process.h"
+#include "test_files.h"
 
 inline constexpr const char* BANNER =
     "tarlowick, a bitboard chess engine\nversion 0.06\nenter 'console' for console mode...\n";
@@ -102,4 +105,16 @@ inline void expectTranscript(const std::string& actual, const std::string& expec
         return;
     }
     EXPECT_TRUE(transcript_detail::matches(actual, expected)) << "output:\n" << actual << "\nexpected:\n" << expected;
+}
+
+// Runs a whole session in a scratch folder holding `files` and checks that the engine replied
+// `expected` after its banner and ended by itself with status 0.
+inline void expectSessionReplies(const std::map<std::string, std::string>& files, const std::string& input,
+                                 const std::string& expected) {
+    TempDir dir;
+    for (const auto& [name, bytes] : files) writeFile(dir.file(name), bytes);
+    const Session session = runSession(dir, input);
+    expectTranscript(session.output, BANNER + expected);
+    EXPECT_TRUE(session.exited);
+    EXPECT_EQ(session.status, 0);
 }

@@ -119,12 +119,7 @@ class XboardTranscript : public testing::TestWithParam<TranscriptCase> {};
 
 TEST_P(XboardTranscript, RepliesExactly) {
     const TranscriptCase& c = GetParam();
-    TempDir dir;
-    for (const auto& [name, bytes] : c.files) writeFile(dir.file(name), bytes);
-    const Session session = runSession(dir, c.input);
-    expectTranscript(session.output, BANNER + c.expected);
-    EXPECT_TRUE(session.exited);
-    EXPECT_EQ(session.status, 0);
+    expectSessionReplies(c.files, c.input, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, XboardTranscript, testing::ValuesIn(CASES),
