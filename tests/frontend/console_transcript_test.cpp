@@ -121,12 +121,7 @@ class ConsoleTranscript : public testing::TestWithParam<ConsoleCase> {};
 
 TEST_P(ConsoleTranscript, PrintsExactly) {
     const ConsoleCase& c = GetParam();
-    TempDir dir;
-    for (const auto& [name, bytes] : c.files) writeFile(dir.file(name), bytes);
-    const Session session = runSession(dir, "console\n" + c.commands);
-    expectTranscript(session.output, BANNER + WELCOME + PROMPT + c.expected);
-    EXPECT_TRUE(session.exited);
-    EXPECT_EQ(session.status, 0);
+    expectSessionReplies(c.files, "console\n" + c.commands, WELCOME + PROMPT + c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, ConsoleTranscript, testing::ValuesIn(CASES),
