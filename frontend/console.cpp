@@ -181,8 +181,8 @@ void hashSelfTest(const std::string&) {
         std::printf("Hash depth:         %i\n", entry.depth);
         std::printf("Hash score:         %i\n\n", entry.score);
         std::printf("Size Hash Record:   %i byte\n\n", static_cast<int>(sizeof(HashEntry)));
-        std::printf("Size Hash Table:    %i Kbyte\n", static_cast<int>(sizeof(HashEntry) * HASH_ENTRIES / 1024));
-        std::printf("Size Hash Table:    %i Mbyte\n", static_cast<int>(sizeof(HashEntry) * HASH_ENTRIES / (1024 * 1024)));
+        std::printf("Size Hash Table:    %i Kbyte\n", static_cast<int>(hashTableBytes() / 1024));
+        std::printf("Size Hash Table:    %i Mbyte\n", static_cast<int>(hashTableBytes() / (1024 * 1024)));
     }
     clearHash();
 }

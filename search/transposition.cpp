@@ -1,31 +1,61 @@
 #include "search/transposition.h"
 
+#include <bit>
 #include <cstring>
+#include <new>
 
 #include "book/position_key.h"
 
-HashEntry TranspositionTable[HASH_ENTRIES];
+namespace {
 
-void clearHash() { std::memset(TranspositionTable, 0, sizeof TranspositionTable); }
+constexpr std::size_t MEGABYTE = std::size_t{1} << 20;
+
+// A zeroed table of `entries`, or null when the memory cannot be had. Zeroing it writes every
+// page, so the process holds the whole table from the start and not only once searches fill it.
+HashEntry* newTable(std::size_t entries) {
+    auto* table = new (std::nothrow) HashEntry[entries];
+    if (table != nullptr) std::memset(static_cast<void*>(table), 0, entries * sizeof(HashEntry));
+    return table;
+}
+
+TranspositionTable defaultTable() {
+    const std::size_t entries = hashEntriesFor(DEFAULT_HASH_MB);
+    return TranspositionTable{newTable(entries), entries - 1, 1};
+}
+
+}  // namespace
+
+TranspositionTable hashTable = defaultTable();
+
+std::size_t hashEntriesFor(int megabytes) {
+    return std::bit_floor(static_cast<std::size_t>(megabytes) * MEGABYTE / sizeof(HashEntry));
+}
+
+int resizeHash(int megabytes) {
+    if (megabytes < MIN_HASH_MB || megabytes > MAX_HASH_MB) return 0;
+    const std::size_t entries = hashEntriesFor(megabytes);
+    if (entries == hashEntryCount()) {
+        clearHash();
+        return 1;
+    }
+    HashEntry* const table = newTable(entries);
+    if (table == nullptr) return 0;
+    delete[] hashTable.entries;
+    hashTable = TranspositionTable{table, entries - 1, 1};
+    return 1;
+}
+
+void clearHash() {
+    // Only when the search numbers run out are the entries zeroed, which makes every old one
+    // read as empty again under the numbers that follow.
+    if (++hashTable.generation == 0) {
+        std::memset(static_cast<void*>(hashTable.entries), 0, hashTableBytes());
+        hashTable.generation = 1;
+    }
+}
 
 int probeHash(HashEntry& out, int depth, int alpha, int beta) {
     return probeHashAt(computePositionKey(), out, depth, alpha, beta);
 }
 
 void storeHash(int depth, int score, int flag, Move move) { storeHashAt(computePositionKey(), depth, score, flag, move); }
-
-int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, int beta) {
-    out = TranspositionTable[key & HASH_SLOT_MASK];
-    return probeAnswer(out, key, depth, alpha, beta);
-}
-
-void storeHashAt(PositionKey key, int depth, int score, int flag, Move move) {
-    // Search depths stay far below 256, so the byte holds them exactly.
-    TranspositionTable[key & HASH_SLOT_MASK] = HashEntry{
-        .key = key,
-        .depth = static_cast<std::uint8_t>(depth),
-        .flag = static_cast<std::uint8_t>(flag),
-        .score = score,
-        .move = move,
-    };
-}

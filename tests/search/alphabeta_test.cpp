@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "book/position_key.h"
 #include "search/alphabeta.h"
@@ -13,11 +14,12 @@ namespace {
 
 class AlphaBetaTest : public SearchTest {};
 
-// The table entry of the current position, or nullptr when its slot holds another one.
-const HashEntry* entryOfCurrentPosition() {
+// The table entry of the current position, or none when its slot holds another one.
+std::optional<HashEntry> entryOfCurrentPosition() {
     const PositionKey key = computePositionKey();
-    const HashEntry& entry = TranspositionTable[key & HASH_SLOT_MASK];
-    return entry.key == key ? &entry : nullptr;
+    const HashEntry entry = hashSlot(key & hashTable.slotMask);
+    if (entry.key != key) return std::nullopt;
+    return entry;
 }
 
 int search(int depth, int alpha, int beta, int nullAllowed = 1) {
@@ -62,7 +64,7 @@ TEST_F(AlphaBetaTest, NullMoveOnlyWithDepthPiecesAndPermission) {
 TEST_F(AlphaBetaTest, NoNullMoveInCheck) {
     auto nullMoveTried = [] {
         flipBoard(*currentPosition);
-        const bool found = entryOfCurrentPosition() != nullptr;
+        const bool found = entryOfCurrentPosition().has_value();
         flipBoard(*currentPosition);
         return found;
     };
@@ -96,8 +98,8 @@ TEST_F(AlphaBetaTest, HashMoveIsSearchedFirstAtTheRoot) {
         loadFen(fen);
         storeHash(0, 0, HASH_EXACT, c.stored);  // too shallow for a score: only its move counts
         EXPECT_EQ(search(2, -INFINITE_SCORE, -INFINITE_SCORE + 1), -INFINITE_SCORE + 1);
-        const HashEntry* entry = entryOfCurrentPosition();
-        ASSERT_NE(entry, nullptr);
+        std::optional<HashEntry> entry = entryOfCurrentPosition();
+        ASSERT_TRUE(entry.has_value());
         EXPECT_EQ(entry->flag, HASH_LOWER);
         EXPECT_EQ(text(entry->move), c.firstSearched);
         EXPECT_EQ(currentPosition, positionStack);
@@ -145,16 +147,16 @@ TEST_F(AlphaBetaTest, MateAndStalemateIgnoreTheWindow) {
     loadFen("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1");
     PvLine line{};
     EXPECT_EQ(alphaBeta(2, -1000, 1000, line, MATE_SCORE - 3, 1), -(MATE_SCORE - 3));
-    const HashEntry* mated = entryOfCurrentPosition();
-    ASSERT_NE(mated, nullptr);
+    std::optional<HashEntry> mated = entryOfCurrentPosition();
+    ASSERT_TRUE(mated.has_value());
     EXPECT_EQ(mated->flag, HASH_EXACT);
     EXPECT_EQ(mated->score, -(MATE_SCORE - 3));
 
     clearHash();
     loadFen("7k/5K1p/7P/8/8/8/8/8 b - - 0 1");
     EXPECT_EQ(search(2, 100, 200), 0);  // even with alpha above 0
-    const HashEntry* stalemate = entryOfCurrentPosition();
-    ASSERT_NE(stalemate, nullptr);
+    std::optional<HashEntry> stalemate = entryOfCurrentPosition();
+    ASSERT_TRUE(stalemate.has_value());
     EXPECT_EQ(stalemate->flag, HASH_UPPER);
     EXPECT_EQ(stalemate->score, 0);
     EXPECT_EQ(text(stalemate->move), "h8g8");  // the last (illegal) king step taken from the list
@@ -181,8 +183,8 @@ TEST_F(AlphaBetaTest, QuietCutOffFeedsHistoryKillersAndTable) {
     EXPECT_EQ(historyTable[8][24], 36);
     EXPECT_EQ(killerTable[6][0], a2a4);
     EXPECT_EQ(killerTable[6][1], oldKiller);
-    const HashEntry* entry = entryOfCurrentPosition();
-    ASSERT_NE(entry, nullptr);
+    std::optional<HashEntry> entry = entryOfCurrentPosition();
+    ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->flag, HASH_LOWER);
     EXPECT_EQ(entry->depth, 6);
     EXPECT_EQ(entry->score, 0);
@@ -196,8 +198,8 @@ TEST_F(AlphaBetaTest, BestMoveIsStoredExactAndBecomesTheLine) {
     ASSERT_GE(line.length, 1);
     EXPECT_EQ(text(line.moves[0]), "e3d4");
     EXPECT_GT(score, 500);
-    const HashEntry* entry = entryOfCurrentPosition();
-    ASSERT_NE(entry, nullptr);
+    std::optional<HashEntry> entry = entryOfCurrentPosition();
+    ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->flag, HASH_EXACT);
     EXPECT_EQ(entry->score, score);
     EXPECT_EQ(entry->move, line.moves[0]);
@@ -207,7 +209,7 @@ TEST_F(AlphaBetaTest, BestMoveIsStoredExactAndBecomesTheLine) {
     clearHash();
     EXPECT_EQ(search(3, 5000, 5001), 5000);
     entry = entryOfCurrentPosition();
-    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->flag, HASH_UPPER);
     EXPECT_EQ(entry->score, 5000);
     EXPECT_LT(moveKind(entry->move), 8u);

@@ -45,7 +45,8 @@ constexpr std::uint64_t mix(std::uint64_t hash, std::uint64_t value) {
 
 // Every entry of the table and the root's line, in order.
 std::uint64_t searchStateChecksum(std::uint64_t hash) {
-    for (const HashEntry& e : TranspositionTable) {
+    for (std::size_t slot = 0; slot < hashEntryCount(); ++slot) {
+        const HashEntry e = hashSlot(slot);
         if (e.key == 0 && e.move == 0 && e.score == 0) continue;
         hash = mix(hash, e.key);
         hash = mix(hash, (std::uint64_t{e.depth} << 40) | (std::uint64_t{e.flag} << 32) | std::uint32_t(e.score));

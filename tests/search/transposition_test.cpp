@@ -22,7 +22,7 @@ protected:
 
 TEST_F(TranspositionTest, EmptyTableMissesAndStillCopiesTheSlot) {
     ASSERT_EQ(parseMove("e2e4"), 1);
-    HashEntry out{.key = 1, .depth = 7, .flag = 2, .score = 3, .move = 4};
+    HashEntry out{.key = 1, .depth = 7, .flag = 2, .generation = 5, .score = 3, .move = 4};
     EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
     EXPECT_EQ(out.key, 0u);
     EXPECT_EQ(out.depth, 0);
@@ -33,7 +33,7 @@ TEST_F(TranspositionTest, EmptyTableMissesAndStillCopiesTheSlot) {
 
 TEST_F(TranspositionTest, StoresTheWholeEntryUnderTheKey) {
     storeHash(5, -123, HASH_LOWER, SOME_MOVE);
-    const HashEntry& slot = TranspositionTable[computePositionKey() & HASH_SLOT_MASK];
+    const HashEntry slot = hashSlot(computePositionKey() & hashTable.slotMask);
     EXPECT_EQ(slot.key, 0x463B96181691FC9CULL);
     EXPECT_EQ(slot.depth, 5);
     EXPECT_EQ(slot.flag, HASH_LOWER);
@@ -102,7 +102,7 @@ TEST_F(TranspositionTest, PositionsWithTheSameKeyBitsShareOneSlot) {
     ASSERT_EQ(readFen(second), 1);
     const PositionKey secondKey = computePositionKey();
     ASSERT_NE(firstKey, secondKey);
-    ASSERT_EQ(firstKey & HASH_SLOT_MASK, secondKey & HASH_SLOT_MASK);
+    ASSERT_EQ(firstKey & hashTable.slotMask, secondKey & hashTable.slotMask);
 
     // The first position's entry does not answer for the second.
     HashEntry out{};
@@ -135,4 +135,54 @@ TEST_F(TranspositionTest, ClearEmptiesEverySlot) {
     takeBack();
     EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
     EXPECT_EQ(out.key, 0u);
+}
+
+// Emptying marks the old entries rather than zeroing them; the marks are a 16-bit count, so
+// they must not come round to an old entry's mark and bring it back.
+TEST_F(TranspositionTest, NoEntryComesBackWhenTheClearCountWraps) {
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    for (int i = 0; i < 65535; ++i) clearHash();
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(out.key, 0u);
+    clearHash();
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), 50);
+}
+
+// The table holds the largest power-of-two number of entries that fits in the size asked for.
+TEST(TranspositionSize, EntriesForMegabytes) {
+    const struct {
+        int megabytes;
+        std::size_t entries;
+    } cases[] = {
+        {1, std::size_t{1} << 15},     // 43690 fit
+        {24, std::size_t{1} << 20},    // the default: exactly 2^20 entries of 24 bytes
+        {47, std::size_t{1} << 20},    // 2^21 need 48
+        {48, std::size_t{1} << 21},
+        {1024, std::size_t{1} << 25},  // 44.7 million fit
+    };
+    for (const auto& c : cases) EXPECT_EQ(hashEntriesFor(c.megabytes), c.entries) << c.megabytes << " MB";
+}
+
+TEST(TranspositionSize, ResizingGivesAnEmptyTableAndRefusesSizesOutOfRange) {
+    ASSERT_EQ(hashEntryCount(), hashEntriesFor(DEFAULT_HASH_MB));
+    setStartPosition();
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+
+    EXPECT_EQ(resizeHash(0), 0);
+    EXPECT_EQ(resizeHash(MAX_HASH_MB + 1), 0);
+    HashEntry out{};
+    EXPECT_EQ(probeHash(out, 0, -100, 100), 50);  // a refused size leaves the table alone
+
+    ASSERT_EQ(resizeHash(1), 1);
+    EXPECT_EQ(hashEntryCount(), std::size_t{1} << 15);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
+    storeHash(3, 50, HASH_EXACT, SOME_MOVE);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), 50);
+
+    ASSERT_EQ(resizeHash(DEFAULT_HASH_MB), 1);
+    EXPECT_EQ(hashEntryCount(), std::size_t{1} << 20);
+    EXPECT_EQ(probeHash(out, 0, -100, 100), HASH_MISS);
 }
