@@ -76,6 +76,13 @@ double weightShare(std::uint16_t weight, std::uint64_t total, int count) {
     return 100.0 * weight / static_cast<double>(total);
 }
 
+BookMoveShare shareOf(const BookMoves& moves, int index) {
+    BookMoveShare move{};
+    bookMoveToText(moves.entries[index].move, move.text);
+    move.share = weightShare(moves.entries[index].weight, totalWeight(moves), moves.count);
+    return move;
+}
+
 void announceBookMove() {
     if (engineSettings.postThinking != 1) return;
     std::printf("0 0 0 0 (move from book)\n");
@@ -160,13 +167,18 @@ int showBookMoves(const char* fileName) {
         case Lookup::TOO_MANY: std::printf("Too many moves in this position (max=%d)\n", BOOK_MAX_MOVES); return 1;
         case Lookup::FOUND: break;
     }
-    const std::uint64_t total = totalWeight(moves);
     for (int i = 0; i < moves.count; ++i) {
-        char text[BOOK_MOVE_TEXT_SIZE];
-        bookMoveToText(moves.entries[i].move, text);
-        std::printf("move=%s weight=%5.2f%%\n", text, weightShare(moves.entries[i].weight, total, moves.count));
+        const BookMoveShare move = shareOf(moves, i);
+        std::printf("move=%s weight=%5.2f%%\n", move.text, move.share);
     }
     return 0;
+}
+
+int listBookMoves(const char* fileName, BookMoveShare* out) {
+    BookMoves moves;
+    if (gatherBookMoves(fileName, moves) != Lookup::FOUND) return 0;
+    for (int i = 0; i < moves.count; ++i) out[i] = shareOf(moves, i);
+    return moves.count;
 }
 
 int chooseBookMove(const char* fileName, char* text) {

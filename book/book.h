@@ -33,6 +33,17 @@ std::int32_t findBookKey(std::FILE* file, PositionKey key, BookEntry& entry);
 // king's real destination. `text` must hold BOOK_MOVE_TEXT_SIZE bytes.
 void bookMoveToText(std::uint16_t move, char* text);
 
+// A book move's text and its share of the position's weights, in percent.
+struct BookMoveShare {
+    char text[BOOK_MOVE_TEXT_SIZE];
+    double share;
+};
+
+// The current position's book moves, in file order, into `out` (room for BOOK_MAX_MOVES).
+// Returns how many; 0 when the book has none for the position, too many, or cannot be read
+// (an unopenable file is reported on standard error). Prints nothing else.
+int listBookMoves(const char* fileName, BookMoveShare* out);
+
 // Lists the current position's moves with their share of the weights. 0 on success, 1 on any
 // failure (after printing why).
 int showBookMoves(const char* fileName);

@@ -19,21 +19,21 @@ bool isMoveText(const std::string& line) {
            line[2] >= 'a' && line[2] <= 'h' && line[3] >= '1' && line[3] <= '8';
 }
 
-bool matches(const CommandRow& row, const std::string& line) {
-    switch (row.match) {
-        case Match::WHOLE: return line == row.word;
-        case Match::PREFIX: return line.compare(0, std::strlen(row.word), row.word) == 0;
+}  // namespace
+
+bool lineMatches(const char* word, Match match, const std::string& line) {
+    switch (match) {
+        case Match::WHOLE: return line == word;
+        case Match::PREFIX: return line.compare(0, std::strlen(word), word) == 0;
         case Match::MOVE: return isMoveText(line);
         case Match::ANY: return true;
     }
     return false;
 }
 
-}  // namespace
-
 const CommandRow& findCommand(std::span<const CommandRow> table, const std::string& line) {
     for (const CommandRow& row : table)
-        if (matches(row, line)) return row;
+        if (lineMatches(row.word, row.match, line)) return row;
     return table.back();
 }
 
@@ -68,4 +68,19 @@ int readNumber(const char* text, int& value, const char** next) {
     value = static_cast<int>(read);
     if (next != nullptr) *next = end;
     return 1;
+}
+
+void normalizeBlanks(std::string& line) {
+    std::string words;
+    bool blank = false;
+    for (const char c : line) {
+        if (c == ' ' || c == '\t') {
+            blank = !words.empty();
+            continue;
+        }
+        if (blank) words.push_back(' ');
+        blank = false;
+        words.push_back(c);
+    }
+    line.swap(words);
 }

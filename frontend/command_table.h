@@ -38,6 +38,9 @@ bool readCommandLine(std::string& line);
 void runCommandLoop(std::span<const CommandRow> table, void (*engineTurn)(), const char* prompt,
                     bool (*readLine)(std::string& line) = readCommandLine);
 
+// Whether `line` is matched by `word` under `match`.
+bool lineMatches(const char* word, Match match, const std::string& line);
+
 // The first row of `table` the line matches; the table ends with a Match::ANY row.
 const CommandRow& findCommand(std::span<const CommandRow> table, const std::string& line);
 
@@ -47,3 +50,6 @@ const char* textFrom(const std::string& line, std::size_t start);
 // Reads a decimal integer after optional blanks. Returns 1 with `value` set and `next` after the
 // digits, or 0 when no number that fits 32 bits starts there (nothing is changed then).
 int readNumber(const char* text, int& value, const char** next = nullptr);
+
+// Makes runs of blanks and tabs single blanks and drops them at both ends of `line`.
+void normalizeBlanks(std::string& line);

@@ -61,7 +61,7 @@ void announceBookMove(const char* moveText) {
 
 void showBoard() { printBoard(); }
 
-constexpr TurnStyle CONSOLE_TURN{announceBookMove, showBoard};
+constexpr TurnStyle CONSOLE_TURN{announceBookMove, showBoard, nullptr};  // reads no input while thinking
 
 void turn() { engineTurn(CONSOLE_TURN); }
 

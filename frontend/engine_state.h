@@ -23,6 +23,8 @@ struct EngineSettings {
     std::int32_t moreTime = 5;
     std::int32_t lessTime = 5;
     std::int32_t fastGame = 5;
+    std::int32_t hashSize = 24;  // megabytes of the transposition table
+    std::int32_t ponder = 0;     // 1: think on the opponent's time ("hard" and UCI's Ponder)
 };
 
 struct GameState {

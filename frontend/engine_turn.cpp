@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "board/makemove.h"
 #include "board/movetext.h"
@@ -10,6 +11,7 @@
 #include "book/book.h"
 #include "frontend/engine_state.h"
 #include "frontend/game_end.h"
+#include "frontend/search_session.h"
 #include "search/driver.h"
 
 namespace {
@@ -30,17 +32,47 @@ std::int32_t clockLessBy(std::int32_t clock, std::int32_t amount) {
     return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{clock} - amount, INT32_MIN));
 }
 
-// The search with the clocks it is shown; they are put back afterwards, since only the front
-// end's "time" and "otim" set them.
-void searchMove(char* text) {
+// The reply the last searched move expects, and the game position it belongs to.
+struct ExpectedReply {
+    Move move = 0;
+    int stackIndex = -1;
+    Position position{};
+};
+ExpectedReply expected;
+
+// Runs `step` with the clocks less the short-clock reserve; they are put back afterwards, since
+// only the front end's "time" and "otim" set them.
+template <typename Step>
+void withReservedClocks(Step step) {
     const std::int32_t ownClock = timeControl.timeLeft, opponentClock = timeControl.opponentTimeLeft;
     keepLatencyReserve();
-    think(text);
+    step();
     timeControl.timeLeft = ownClock;
     timeControl.opponentTimeLeft = opponentClock;
 }
 
+// The search and its move; false when the search was abandoned without one.
+bool searchMove(char* text, SearchLineHandler duringSearch) {
+    if (duringSearch == nullptr) {
+        withReservedClocks([text] { think(text); });
+        return true;
+    }
+    text[0] = '\0';
+    allocateTurnTime();
+    if (!hasLegalMove()) return true;
+    const SearchLimits limits{engineSettings.maxDepth, engineSettings.moveTime, timeControl.allocatedTime, 0};
+    // What a script sent before the engine began to think is meant for after its move.
+    const DeepeningResult result = searchWithInput(limits, duringSearch, printIteration, true);
+    if (searchEndAsked() == SearchEnd::ABANDON) return false;
+    playSearchedMove(result, text);
+    return true;
+}
+
 }  // namespace
+
+void allocateTurnTime() {
+    withReservedClocks(allocateTime);
+}
 
 int tryBookMove(char* text) {
     if (engineSettings.book != 1) return BOOK_NO_MOVE;
@@ -71,12 +103,26 @@ void engineTurn(const TurnStyle& style) {
     }
     gameState.searchStartTime = clockMs();
     char text[16] = "";  // room for the book's text and the search's
+    expected = ExpectedReply{};
     if (playBookMove(text) == 1)
         style.announceBookMove(text);
-    else
-        searchMove(text);
+    else if (!searchMove(text, style.duringSearch))
+        return;
     gameState.gameOver = checkGameEnd();
     if (style.afterEngineMove != nullptr) style.afterEngineMove();
+}
+
+void playSearchedMove(const DeepeningResult& result, char* text) {
+    const Move best = moveToPlay(result);
+    playEngineMove(best, text);
+    expected = ExpectedReply{};
+    if (text[0] == '\0' || best != result.bestMove) return;
+    expected = ExpectedReply{expectedReply(result), stackIndex(), *currentPosition};
+}
+
+Move replyExpectedHere() {
+    if (expected.move == 0 || expected.stackIndex != stackIndex()) return 0;
+    return std::memcmp(&expected.position, currentPosition, sizeof(Position)) == 0 ? expected.move : 0;
 }
 
 int makeGameMove(const char* text) {

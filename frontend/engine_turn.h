@@ -4,12 +4,18 @@
 
 #include <cstdint>
 
+#include "board/move.h"
+#include "frontend/search_input.h"
+#include "search/driver.h"
+
 // How a loop words the engine's moves.
 struct TurnStyle {
     // Announces a book move that has just been made (and logs it where the loop logs moves).
     void (*announceBookMove)(const char* moveText);
     // Runs after every engine move, once the game-end test has run; may be null.
     void (*afterEngineMove)();
+    // Reads the input while the engine searches, or null: the search reads none.
+    SearchLineHandler duringSearch;
 };
 
 // Results of tryBookMove.
@@ -25,8 +31,18 @@ int tryBookMove(char* text);
 int engineOnMove();
 
 // When the engine is on move: plays a book move the position accepts or else searches, then
-// runs the game-end test into gameOver. Does nothing otherwise.
+// runs the game-end test into gameOver. Does nothing otherwise. A search that reads input ends
+// without a move when its handler abandons it; the game-end test does not run then.
 void engineTurn(const TurnStyle& style);
+
+// The engine's move after a search that read input: announced, logged and made as think does,
+// and the reply the search expects remembered. `text` (at least six characters) receives the
+// move's text. The game-end test is the caller's.
+void playSearchedMove(const DeepeningResult& result, char* text);
+
+// The reply the engine's last searched move expects, when the game stands right after that
+// move; else 0.
+Move replyExpectedHere();
 
 // Results of makeGameMove.
 inline constexpr int GAME_MOVE_ILLEGAL = 0;
@@ -54,6 +70,10 @@ inline constexpr std::int32_t CLOCK_RESERVE = 100;
 
 // The clock the allocation is shown for a clock of `timeLeft`.
 std::int32_t clockForAllocation(std::int32_t timeLeft);
+
+// Sets and prints the allocation of this move as think does, the clocks shown less what a short
+// clock keeps back; the clocks themselves stay as the front end set them.
+void allocateTurnTime();
 
 // Takes from both TimeControl clocks what a short own clock keeps back, so the allocation that
 // follows sees the clocks it is to be shown.

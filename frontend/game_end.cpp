@@ -51,6 +51,8 @@ int checkGameEnd() {
     return 1;
 }
 
+bool gameHasEnded() { return currentPosition->repetition == 2 || !hasLegalMove() || fiftyMovesPassed(); }
+
 void logNewGame(const char* opponentName) {
     logLine("%s", "\n ************* New Game ************* \n");
     logLine("Opponent Name: %s\n", opponentName);

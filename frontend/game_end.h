@@ -6,6 +6,9 @@
 // Returns 1 when the game is over, 0 when it goes on; the position is left as it was.
 int checkGameEnd();
 
+// Whether checkGameEnd would find the game over in the current position, printing nothing.
+bool gameHasEnded();
+
 // The game log's writers. Each writes only while logGame is exactly 1.
 void logNewGame(const char* opponentName);
 void logUserMove(const char* moveText);

@@ -83,3 +83,14 @@ bool inputLineReady() {
     }
     return true;
 }
+
+std::size_t linesWaiting(bool& ended) {
+    for (;;) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        if (inputEnded || ::poll(&in, 1, 0) <= 0 || !fill()) break;
+    }
+    ended = inputEnded;
+    std::size_t lines = 0;
+    for (const char c : buffered) lines += c == '\n';
+    return lines;
+}

@@ -4,6 +4,7 @@
 // never sees.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // How a read ended.
@@ -24,3 +25,7 @@ bool readInputLine(std::string& line);
 // Whether readLine would return without waiting: a whole line is buffered or arrives now, or
 // the input has ended. Never blocks.
 bool inputLineReady();
+
+// Takes in all input that has arrived, without waiting, and returns how many whole lines are
+// buffered. `ended` tells whether the end of input has been found after them.
+std::size_t linesWaiting(bool& ended);

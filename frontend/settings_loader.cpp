@@ -6,11 +6,13 @@
 
 #include "frontend/engine_state.h"
 #include "frontend/ini_reader.h"
+#include "search/transposition.h"
 
 namespace {
 
 // The record's own initial values are the defaults, so they are written down once.
 constexpr EngineSettings DEFAULTS{};
+static_assert(DEFAULTS.hashSize == DEFAULT_HASH_MB, "the table a run starts with has the default size");
 
 // Out-of-range numbers fall back to the default before they are narrowed to 32 bits, so a huge
 // value cannot wrap into the range.
@@ -33,6 +35,10 @@ void readEngineSection(const char* fileName) {
     timeControl.timeLeft = s.maxTime;
     timeControl.allocatedTime = s.maxTime;
     s.postThinking = iniGetBool("ENGINE", "PostThinking", DEFAULTS.postThinking, fileName);
+    const std::int32_t hashSize = readRanged("ENGINE", "Hash", DEFAULTS.hashSize, MIN_HASH_MB, MAX_HASH_MB, fileName);
+    s.hashSize = hashSize;
+    if (applyHashSize() == 0)
+        std::fprintf(stderr, "tarlowick: no memory for a table of %d MB; it stays at %d MB\n", hashSize, s.hashSize);
 }
 
 // False when the log was asked for but could not be opened.
@@ -60,6 +66,12 @@ void readTimeSection(const char* fileName) {
 }
 
 }  // namespace
+
+int applyHashSize() {
+    if (hashEntriesFor(engineSettings.hashSize) == hashEntryCount() || resizeHash(engineSettings.hashSize) == 1) return 1;
+    engineSettings.hashSize = static_cast<std::int32_t>(hashTableBytes() >> 20);
+    return 0;
+}
 
 void closeGameLog() {
     if (engineSettings.logStream == nullptr) return;

@@ -13,6 +13,11 @@ inline constexpr const char* CONFIG_FILE_NAME = "tarlowick.ini";
 // never meets a missing stream.
 void loadSettings(const char* fileName);
 
+// Gives the transposition table the size of the hashSize setting, unless it has that size, and
+// returns 1. When the memory cannot hold it, the table stays as it was, hashSize is set to the
+// size it has, and 0 is returned.
+int applyHashSize();
+
 // Closes the game log if it is open.
 void closeGameLog();
 

@@ -5,7 +5,7 @@
 
 #include "frontend/command_table.h"
 #include "frontend/engine_state.h"
-#include "frontend/uci_input.h"
+#include "frontend/search_input.h"
 #include "frontend/uci_options.h"
 #include "frontend/uci_position.h"
 #include "frontend/uci_search.h"
@@ -14,6 +14,14 @@ namespace {
 
 constexpr const char* ENGINE_NAME_VERSION = "tarlowick 0.06";
 constexpr const char* ENGINE_AUTHOR = "the tarlowick developers";
+
+// The loop's next line, those kept during a search first, its blanks normalised so that the
+// command table sees one spelling of each command.
+bool nextUciLine(std::string& line) {
+    if (!nextCommandLine(line)) return false;
+    normalizeBlanks(line);
+    return true;
+}
 
 // The rows' actions, in table order.
 

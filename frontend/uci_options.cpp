@@ -8,21 +8,24 @@
 #include <string_view>
 
 #include "frontend/engine_state.h"
+#include "frontend/command_table.h"
 #include "frontend/settings_loader.h"
+#include "search/transposition.h"
 
 namespace {
 
 // What a front end shows for a string option that holds no text, and sends back for one.
 constexpr const char* EMPTY_TEXT = "<empty>";
 
-enum class OptionType { CHECK, STRING };
+enum class OptionType { CHECK, SPIN, STRING };
 
 struct UciOption {
     const char* name;
     OptionType type;
-    std::int32_t* flag;  // CHECK: the setting, 1 for true
-    char* text;          // STRING: the setting, SETTING_TEXT_LENGTH bytes
-    void (*changed)();   // runs after a new value is stored; may be null
+    std::int32_t* number;  // CHECK: the setting, 1 for true; SPIN: the setting
+    char* text;            // STRING: the setting, SETTING_TEXT_LENGTH bytes
+    void (*changed)();     // runs after a new value is stored; may be null
+    std::int32_t min = 0, max = 0;  // SPIN: the range
 };
 
 // The game log follows its two settings at once, as a reload of the configuration would.
@@ -32,8 +35,17 @@ void reopenGameLog() {
         std::printf("info string cannot open the game log %s\n", engineSettings.logFile);
 }
 
-// The transposition table keeps its fixed size, so there is no Hash option.
+// The table takes its new size at once; a size the memory cannot hold keeps the old table.
+void resizeTable() {
+    const int wanted = engineSettings.hashSize;
+    if (applyHashSize() == 0)
+        std::printf("info string no memory for a table of %d MB; it stays at %d MB\n", wanted, engineSettings.hashSize);
+}
+
 constexpr UciOption UCI_OPTIONS[] = {
+    {"Hash", OptionType::SPIN, &engineSettings.hashSize, nullptr, resizeTable, MIN_HASH_MB, MAX_HASH_MB},
+    // The GUI asks for pondering with "go ponder"; the setting only tells it the engine can.
+    {"Ponder", OptionType::CHECK, &engineSettings.ponder, nullptr, nullptr},
     {"OwnBook", OptionType::CHECK, &engineSettings.book, nullptr, nullptr},
     {"BookFile", OptionType::STRING, nullptr, engineSettings.bookFile, nullptr},
     {"BookRandom", OptionType::CHECK, &engineSettings.randBook, nullptr, nullptr},
@@ -72,13 +84,24 @@ bool splitSetOption(const std::string& text, std::string& name, std::string& val
     return true;
 }
 
+// A whole decimal number within the option's range.
+bool readSpin(const UciOption& option, const std::string& value, std::int32_t& number) {
+    const char* end = nullptr;
+    int read = 0;
+    if (readNumber(value.c_str(), read, &end) == 0 || *end != '\0') return false;
+    if (read < option.min || read > option.max) return false;
+    number = read;
+    return true;
+}
+
 bool storeValue(const UciOption& option, const std::string& value) {
     if (option.type == OptionType::CHECK) {
         std::int32_t flag = 0;
         if (!readCheck(value, flag)) return false;
-        *option.flag = flag;
+        *option.number = flag;
         return true;
     }
+    if (option.type == OptionType::SPIN) return readSpin(option, value, *option.number);
     const std::string text = value == EMPTY_TEXT ? std::string() : value;
     if (text.size() >= static_cast<std::size_t>(SETTING_TEXT_LENGTH)) return false;
     std::memcpy(option.text, text.c_str(), text.size() + 1);
@@ -90,7 +113,10 @@ bool storeValue(const UciOption& option, const std::string& value) {
 void announceUciOptions() {
     for (const UciOption& option : UCI_OPTIONS) {
         if (option.type == OptionType::CHECK)
-            std::printf("option name %s type check default %s\n", option.name, *option.flag == 1 ? "true" : "false");
+            std::printf("option name %s type check default %s\n", option.name, *option.number == 1 ? "true" : "false");
+        else if (option.type == OptionType::SPIN)
+            std::printf("option name %s type spin default %d min %d max %d\n", option.name, *option.number, option.min,
+                        option.max);
         else
             std::printf("option name %s type string default %s\n", option.name,
                         option.text[0] == '\0' ? EMPTY_TEXT : option.text);

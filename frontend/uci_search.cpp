@@ -11,7 +11,8 @@
 #include "frontend/command_table.h"
 #include "frontend/engine_state.h"
 #include "frontend/engine_turn.h"
-#include "frontend/uci_input.h"
+#include "frontend/search_input.h"
+#include "frontend/search_session.h"
 #include "frontend/uci_position.h"
 #include "search/alphabeta.h"
 #include "search/driver.h"
@@ -54,10 +55,6 @@ bool readWholeNumber(const std::string& word, std::int32_t& value) {
 }
 
 std::int32_t centiseconds(std::int32_t milliseconds) { return milliseconds / 10; }
-
-// The search's state for the iteration reports and the input hook.
-std::uint32_t nodeLimit = 0;      // 0: none
-std::uint64_t finishedNodes = 0;  // nodes of the root searches that have returned
 
 bool logging() { return engineSettings.logGame == 1 && engineSettings.logStream != nullptr; }
 
@@ -102,7 +99,6 @@ std::string principalVariation() {
 }
 
 void reportIteration(const Iteration& iteration) {
-    finishedNodes = iteration.totalNodes;
     if (iteration.stopped) return;  // its score and line are unfinished
     const std::int64_t elapsed = std::max(elapsedMs(gameState.searchStartTime), 0);
     const std::uint64_t nodes = iteration.totalNodes;
@@ -113,44 +109,73 @@ void reportIteration(const Iteration& iteration) {
     reply(info.str(), true);
 }
 
-// The search's input hook: the node limit, then the lines that have arrived.
-void pollDuringSearch() {
-    if (nodeLimit != 0 && finishedNodes + nodeCount >= nodeLimit) gameState.stopSearch = 1;
-    pollSearchInput();
+// A "go ponder" waiting for its hit, and the limits the hit brings.
+bool pondering = false;
+SearchLimits limitsOnHit{};
+
+// "ponderhit" while pondering: the search goes on under the go's clock limits, counted from now;
+// one that has already ended answers at once.
+DuringSearch ponderHit(const std::string&) {
+    if (!pondering) return DuringSearch::ANSWERED;  // nothing to hit
+    pondering = false;
+    if (!searchRunning()) return DuringSearch::STOP;
+    startSearchClock(limitsOnHit);
+    return DuringSearch::ANSWERED;
 }
 
-// The best move under `limits`, or 0 when there is no legal move. A search stopped before its
-// first iteration ended still gives a legal move.
-Move searchBestMove(const SearchLimits& limits) {
-    if (!hasLegalMove()) return 0;
-    const std::int32_t moveTimeSetting = engineSettings.moveTime;
-    engineSettings.moveTime = limits.moveTime;
-    timeControl.allocatedTime = limits.allocatedTime;
-    nodeLimit = limits.nodes;
-    finishedNodes = 0;
-    searchPoll = pollDuringSearch;
-    Move best = deepen(limits.depth, reportIteration).bestMove;
-    searchPoll = nullptr;
-    if (best == 0) best = emergencyMove();
-    engineSettings.moveTime = moveTimeSetting;
-    return best;
+DuringSearch readyDuringSearch(const std::string&) {
+    std::printf("readyok\n");
+    std::fflush(stdout);
+    return DuringSearch::ANSWERED;
+}
+
+DuringSearch stopDuringSearch(const std::string&) { return DuringSearch::STOP; }
+// The loop quits once the search has answered.
+DuringSearch quitDuringSearch(const std::string&) { return DuringSearch::ABANDON; }
+DuringSearch keepForLater(const std::string&) { return DuringSearch::KEEP; }
+
+constexpr SearchLineRow UCI_SEARCH_LINES[] = {
+    {"isready", Match::WHOLE, readyDuringSearch},
+    {"stop", Match::WHOLE, stopDuringSearch},
+    {"ponderhit", Match::WHOLE, ponderHit},
+    {"quit", Match::WHOLE, quitDuringSearch},
+    {"", Match::ANY, keepForLater},
+};
+
+DuringSearch uciSearchLine(const std::string& line) {
+    std::string words = line;
+    normalizeBlanks(words);
+    return handleWithTable(UCI_SEARCH_LINES, words);
 }
 
 // `gameMove`: the answer is the engine's move in a game, not the end of an analysis.
-void answer(const char* moveText, bool gameMove) {
-    reply(std::string("bestmove ") + moveText + "\n", false);
+void answer(const char* moveText, const char* ponder, bool gameMove) {
+    reply(std::string("bestmove ") + moveText + ponder + "\n", false);
     if (gameMove) noteEngineMove(moveText);
 }
 
-void answerMove(Move best, bool gameMove) {
+// A move's UCI text, without moveToText's trailing blank.
+std::string uciMoveText(Move move, const Position& position) {
+    char text[8];
+    moveToText(text, move, position);
+    if (text[4] == ' ') text[4] = '\0';
+    return text;
+}
+
+// The answer to a search: its move, and the reply its line expects when it has one.
+void answerMove(Move best, Move expected, bool gameMove) {
     if (best == 0) {
         reply("bestmove 0000\n", false);
         return;
     }
-    char text[8];
-    moveToText(text, best, *currentPosition);
-    if (text[4] == ' ') text[4] = '\0';
-    answer(text, gameMove);
+    const std::string text = uciMoveText(best, *currentPosition);
+    std::string ponder;
+    if (expected != 0 && stackRoom() > 0) {
+        makeMove(best);
+        ponder = " ponder " + uciMoveText(expected, *currentPosition);
+        takeBack();
+    }
+    answer(text.c_str(), ponder.c_str(), gameMove);
 }
 
 // A book move the position accepts, answered at once; true when there was one.
@@ -160,7 +185,7 @@ bool answerFromBook() {
         case BOOK_MOVE_MADE:
             takeBack();  // the front end plays it, in its next position command
             reply(std::string("info string book move ") + text + "\n", false);
-            answer(text, true);
+            answer(text, "", true);
             return true;
         case BOOK_MOVE_REFUSED:
             reply(std::string("info string book move ") + text + " refused by the position\n", false);
@@ -177,12 +202,12 @@ std::string readGo(const char* text, GoCommand& go) {
     bool pending = false;  // `word` was read as a number and turned out to be a word of its own
     while (pending || words >> word) {
         pending = false;
-        if (word == "infinite") {
-            go.infinite = true;
+        if (word == "infinite" || word == "ponder") {
+            (word == "infinite" ? go.infinite : go.ponder) = true;
             continue;
         }
         const GoNumber* number = findGoNumber(word);
-        if (number == nullptr) continue;  // ponder, searchmoves and its moves, mate, ...
+        if (number == nullptr) continue;  // searchmoves and its moves, mate, ...
         const std::string key = word;
         std::int32_t value = 0;
         if (words >> word && readWholeNumber(word, value)) {
@@ -218,9 +243,19 @@ SearchLimits searchLimits(const GoCommand& go) {
 
 void runGo(const GoCommand& go) {
     gameState.searchStartTime = clockMs();
-    beginSearchInput();
-    if (!go.infinite && answerFromBook()) return;
-    const Move best = searchBestMove(searchLimits(go));
-    if (go.infinite) waitForStop();  // the front end asks for the answer with "stop"
-    answerMove(best, !go.infinite);
+    if (!go.infinite && !go.ponder && answerFromBook()) return;
+    const SearchLimits limits = searchLimits(go);
+    pondering = go.ponder;
+    limitsOnHit = limits;
+    DeepeningResult result{};
+    if (hasLegalMove())
+        result = searchWithInput(go.ponder ? unlimitedSearch(limits.depth) : limits, uciSearchLine, reportIteration);
+    else
+        beginSearchInput(uciSearchLine);
+    // Only "stop", or the hit of a ponder search, lets these answer.
+    if ((go.infinite || pondering) && searchEndAsked() == SearchEnd::NONE) waitForSearchEnd();
+    const bool gameMove = !go.infinite && !pondering;
+    pondering = false;
+    const Move best = result.depth > 0 ? moveToPlay(result) : 0;
+    answerMove(best, best == result.bestMove ? expectedReply(result) : 0, gameMove);
 }

@@ -6,26 +6,19 @@
 #include <optional>
 #include <string>
 
+#include "frontend/search_session.h"
+
 // What a "go" line asks for; a word that was not sent stays empty. Times in milliseconds, as on
 // the wire.
 struct GoCommand {
     std::optional<std::int32_t> wtime, btime, winc, binc, movesToGo, moveTime, depth, nodes;
     bool infinite = false;
+    bool ponder = false;  // search the position, the clock limits waiting for "ponderhit"
 };
 
 // Reads the words after "go"; unknown words are skipped, as the protocol asks. Returns the
 // first word whose number could not be read (its value is then left out), or "".
 std::string readGo(const char* text, GoCommand& go);
-
-// A search's limits as the engine keeps them; centiseconds.
-struct SearchLimits {
-    int depth;                   // deepest iteration
-    std::int32_t moveTime;       // hard limit: engineSettings.moveTime while searching
-    std::int32_t allocatedTime;  // the allowance: timeControl.allocatedTime
-    std::uint32_t nodes;         // 0: no limit
-};
-
-inline constexpr std::int32_t NO_TIME_LIMIT = INT32_MAX;
 
 // The limits of a search under `go` for the side to move. The hard limit is the go's move time,
 // else the MaxTime setting. When `go` carries the mover's clock, the TimeControl clocks are set
@@ -34,7 +27,10 @@ inline constexpr std::int32_t NO_TIME_LIMIT = INT32_MAX;
 // "infinite" lifts the time limits.
 SearchLimits searchLimits(const GoCommand& go);
 
-// Answers `go` in the current position: a book move at once (when the book is on and not
-// "infinite"), else the search, then "bestmove"; "bestmove 0000" when there is no legal move.
-// Input is read meanwhile (uci_input.h). The game position is left as it was.
+// Answers `go` in the current position: a book move at once (when the book is on and neither
+// "infinite" nor "ponder" was asked), else the search, then "bestmove", with "ponder" and the
+// reply it expects when its line has one; "bestmove 0000" when there is no legal move. Input is
+// read meanwhile (search_input.h): "stop" answers at once. "infinite" and "ponder" answer only
+// after "stop", or for "ponder" after "ponderhit", which turns the search into one under the
+// go's clock limits counted from then. The game position is left as it was.
 void runGo(const GoCommand& go);

@@ -76,6 +76,7 @@ inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey) {
     const int score =
         -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1, childKey);
     takeBack();
+    rootProgress.movesSearched += node.mateScore == MATE_SCORE;  // only the root has the full mate score
     node.lastScore = score;
     node.hasLastScore = true;
     if (score >= node.beta) {
@@ -311,5 +312,6 @@ int alphaBeta(int depth, int alpha, int beta, PvLine& line, int mateScore, int n
 int searchRoot(int depth, int alpha, int beta) {
     clockCountdown = 0;  // the first time test of an iteration reads the clock
     polledAt = nodeCount - POLL_NODE_INTERVAL;  // and polls, whatever nodeCount starts from
+    rootProgress = RootProgress{depth, 0};
     return search<false>(depth, alpha, beta, rootLine, MATE_SCORE, 1, computePositionKey());
 }

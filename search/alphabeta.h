@@ -24,6 +24,14 @@ struct PvLine {
 // The root's line; its first move is the best move of the last iteration that raised alpha.
 inline PvLine rootLine{};
 
+// How far the running iteration has got at the root, for a front end's status line: its depth
+// and the root moves searched so far (the hash move counts again in its own phase).
+struct RootProgress {
+    int depth;
+    int movesSearched;
+};
+inline RootProgress rootProgress{};
+
 // The time test is on for every search except the drivers' emergency search for a move after
 // time ran out before one was known.
 inline bool searchTimeLimited = true;

@@ -95,7 +95,7 @@ DeepeningResult deepen(int depthLimit, IterationReport report) {
     rootLine.length = 0;
     rootLine.moves[0] = 0;
 
-    DeepeningResult result{0, 0, 0, 0};
+    DeepeningResult result{0, 0, 0, 0, PvLine{}};
     int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
     while (depth <= depthLimit) {
@@ -107,7 +107,10 @@ DeepeningResult deepen(int depthLimit, IterationReport report) {
         result.nodes += nodeCount;
         result.score = score;
         result.depth = depth;
-        if (!stopped) result.bestMove = rootLine.moves[0];
+        if (!stopped) {
+            result.bestMove = rootLine.moves[0];
+            result.line = rootLine;
+        }
         report(Iteration{depth, score, alpha, beta, stopped, result.nodes});
         if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) break;
         if (stopped) break;
@@ -123,19 +126,27 @@ DeepeningResult deepen(int depthLimit, IterationReport report) {
     return result;
 }
 
-void think(char* buffer) {
+Move moveToPlay(const DeepeningResult& result) { return result.bestMove != 0 ? result.bestMove : emergencyMove(); }
+
+Move expectedReply(const DeepeningResult& result) {
+    const PvLine& line = result.line;
+    return line.length >= 2 && line.moves[0] == result.bestMove ? line.moves[1] : 0;
+}
+
+void playEngineMove(Move move, char* buffer) {
     buffer[0] = '\0';
-    allocateTime();
-    if (!hasLegalMove()) return;
-
-    Move best = deepen(engineSettings.maxDepth).bestMove;
-    if (best == 0) best = emergencyMove();
-    if (best == 0 || stackRoom() < 1) return;
-
-    moveToText(buffer, best, *currentPosition);
+    if (move == 0 || stackRoom() < 1) return;
+    moveToText(buffer, move, *currentPosition);
     std::printf("move %s\n", buffer);
     if (engineSettings.logGame == 1 && engineSettings.logStream != nullptr)
         std::fprintf(engineSettings.logStream, "move %s\n", buffer);
     std::fflush(stdout);
-    makeMove(best);
+    makeMove(move);
+}
+
+void think(char* buffer) {
+    buffer[0] = '\0';
+    allocateTime();
+    if (!hasLegalMove()) return;
+    playEngineMove(moveToPlay(deepen(engineSettings.maxDepth)), buffer);
 }

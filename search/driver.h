@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/move.h"
+#include "search/alphabeta.h"
 
 // The time this move may use under the allocation rule, from timeLeft, opponentTimeLeft,
 // increment and suddenDeath; sets and prints nothing.
@@ -19,6 +20,7 @@ struct DeepeningResult {
     int score;            // score of the last iteration run (stopped or not)
     int depth;            // depth of the last iteration run
     std::uint64_t nodes;  // nodeCount summed over every iteration and re-search
+    PvLine line;          // the line of the iteration that gave bestMove; empty if none did
 };
 
 // One root search of the deepening, handed to its report as soon as it returns.
@@ -44,6 +46,18 @@ DeepeningResult deepen(int depthLimit, IterationReport report = printIteration);
 // The move to play when no iteration ran to the end: a one-ply search without the time test on
 // fresh tables. 0 only when there is no legal move.
 Move emergencyMove();
+
+// The move to play after `result`: its best move, else the emergency move (0 only when there is
+// no legal move).
+Move moveToPlay(const DeepeningResult& result);
+
+// The reply `result` expects to the move it gives: the second move of its line, or 0.
+Move expectedReply(const DeepeningResult& result);
+
+// Announces ("move %s"), logs and makes the engine's move, its text going into `buffer` (at
+// least six characters). Nothing happens, and `buffer` is left empty, when `move` is 0 or the
+// stack has no room for it.
+void playEngineMove(Move move, char* buffer);
 
 // Chooses, announces ("move %s"), logs and makes the engine's move. `buffer` (at least six
 // characters) receives the move's text; it is left empty, and nothing is announced, when the

@@ -85,6 +85,15 @@ void printPrincipalVariation() {
     writeOut(text);
 }
 
+void printAnalysisLine(int depth, int score) {
+    if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
+        // As many moves as the mate is moves away, never more than the line holds.
+        const int moves = score > 0 ? (MATE_SCORE + 1 - score) / 2 : (score + MATE_SCORE) / 2;
+        rootLine.length = std::min<int>(moves, rootLine.length);
+    }
+    printThinkingLine(depth, score);
+}
+
 void pollAnalysisInput() {
     std::string line;
     if (!readInputLine(line) || line.size() + 1 > ANALYSIS_LINE_LIMIT) {
@@ -97,8 +106,12 @@ void pollAnalysisInput() {
         gameState.stopSearch = 1;
         return;
     }
+    if (line.compare(0, 2, "st") == 0) setAnalysisMoveTime(line);
+}
+
+void setAnalysisMoveTime(const std::string& line) {
     long seconds = 0;
-    if (line.compare(0, 2, "st") != 0 || !readMoveTimeSeconds(line, seconds)) return;
+    if (!readMoveTimeSeconds(line, seconds)) return;
     if (seconds < 1) {
         std::printf("Error (movetime out of bound): Insert movetime > 0 \n");
         std::printf("tellusererror Error (movetime out of bound): Insert movetime > 0 \n");
@@ -124,12 +137,7 @@ void analyze(int depthLimit) {
         nodeCount = 0;
         const int score = searchRoot(depth, alpha, beta);
         if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
-            if (post) {
-                // As many moves as the mate is moves away, never more than the line holds.
-                const int moves = score > 0 ? (MATE_SCORE + 1 - score) / 2 : (score + MATE_SCORE) / 2;
-                rootLine.length = std::min<int>(moves, rootLine.length);
-                printThinkingLine(depth, score);
-            }
+            if (post) printAnalysisLine(depth, score);
             return;
         }
         if (post && gameState.stopSearch == 0) printThinkingLine(depth, score);

@@ -2,6 +2,8 @@
 // deepening without a move, reading one input line between iterations.
 #pragma once
 
+#include <string>
+
 #include "board/move.h"
 
 // Longest input line analysis accepts, line end included; a longer one ends the analysis.
@@ -25,6 +27,14 @@ void printPrincipalVariation();
 // The caller clears stopSearch, sets engineSide to SIDE_NONE and searchStartTime beforehand.
 // A position without a legal move is not analysed.
 void analyze(int depthLimit);
+
+// The thinking line of an analysis iteration; on a mate score the line is first cut to as many
+// moves as the mate is moves away.
+void printAnalysisLine(int depth, int score);
+
+// "st N" during analysis: N of at least 1 sets moveTime to N seconds, and is echoed; below 1
+// the two move-time error lines are printed; a line without a number is ignored.
+void setAnalysisMoveTime(const std::string& line);
 
 // Reads one input line (blocking) and acts on it: "exit" stops the analysis, "st N" sets the
 // move time, anything else is dropped. The end of input or an over-long line stops it too.

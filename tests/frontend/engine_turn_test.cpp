@@ -53,7 +53,7 @@ TEST_F(LongGame, EngineDoesNotMoveWhenTheRecordIsFull) {
     gameState.engineSide = WHITE;
     engineSettings.book = 0;
     engineSettings.maxDepth = 2;
-    const std::string output = stdoutOf([] { engineTurn(TurnStyle{noBookMove, nullptr}); });
+    const std::string output = stdoutOf([] { engineTurn(TurnStyle{noBookMove, nullptr, nullptr}); });
     EXPECT_EQ(output, "tellusererror Error (game record full): no more moves can be played in this game\n");
     EXPECT_EQ(stackIndex(), MAX_GAME_RECORDS - 1);
 }

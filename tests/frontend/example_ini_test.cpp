@@ -23,6 +23,7 @@ TEST(ExampleIni, ListsEveryKeyAtItsDefault) {
         {"ENGINE", "MaxDepth", std::to_string(defaults.maxDepth)},
         {"ENGINE", "MaxTime", std::to_string(defaults.maxTime)},
         {"ENGINE", "PostThinking", std::to_string(defaults.postThinking)},
+        {"ENGINE", "Hash", std::to_string(defaults.hashSize)},
         {"LOG", "LogFile", defaults.logFile},
         {"LOG", "LogGame", std::to_string(defaults.logGame)},
         {"BOOK", "BookFile", defaults.bookFile},

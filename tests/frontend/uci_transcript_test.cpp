@@ -27,9 +27,12 @@ namespace {
 constexpr const char* UCI_INI = "[BOOK]\nBook=0\n";
 
 // The answer to "uci" for settings with these values.
-std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gameLog, const char* logFile) {
+std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gameLog, const char* logFile,
+                      int hash = 24) {
     auto check = [](bool on) { return std::string(on ? "true" : "false"); };
     return "id name tarlowick 0.06\nid author the tarlowick developers\n"
+           "option name Hash type spin default " + std::to_string(hash) + " min 1 max 1024\n"
+           "option name Ponder type check default false\n"
            "option name OwnBook type check default " + check(book) + "\n"
            "option name BookFile type string default " + bookFile + "\n"
            "option name BookRandom type check default " + check(bookRandom) + "\n"
@@ -58,8 +61,12 @@ struct TranscriptCase {
 
 const TranscriptCase CASES[] = {
     {"Handshake", "uci\nisready\nquit\n", HANDSHAKE + "readyok\n"},
-    {"OptionsShowTheSettingsLoaded", "uci\nquit\n", handshake(true, "openings.bin", false, false, "game.log"),
-     {{"tarlowick.ini", "[LOG]\nLogFile=game.log\n[BOOK]\nBook=1\nBookFile=openings.bin\nRandBook=0\n"}}},
+    {"OptionsShowTheSettingsLoaded", "uci\nquit\n", handshake(true, "openings.bin", false, false, "game.log", 3),
+     {{"tarlowick.ini",
+       "[ENGINE]\nHash=3\n[LOG]\nLogFile=game.log\n[BOOK]\nBook=1\nBookFile=openings.bin\nRandBook=0\n"}}},
+    // A Hash key out of range gives the default, as the other keys do.
+    {"HashKeyOutOfRangeGivesTheDefault", "uci\nquit\n", handshake(false, "book.bin", true, false, "tarlowick.log"),
+     {{"tarlowick.ini", "[ENGINE]\nHash=1025\n[BOOK]\nBook=0\n"}}},
     // Mode lines are matched on their first three characters; "ucinewgame" enters as well.
     {"AnyLineBeginningWithUciEntersTheMode", "\n uci\nUCI\nucinewgame\nisready\nuci\nquit\n",
      "readyok\n" + HANDSHAKE},
@@ -120,11 +127,17 @@ const TranscriptCase CASES[] = {
                  "info string book move e2e4\nbestmove e2e4\n",
      {{"tarlowick.ini", UCI_INI}, {"book.bin", oneEntryBook("e2e4")}}},
     {"RefusedOptions",
-     "uci\nsetoption name OwnBook value maybe\nsetoption name Hash value 64\nsetoption OwnBook\n"
-     "setoption name BookFile value " + std::string(100, 'b') + "\nsetoption name OwnBook\nquit\n",
-     HANDSHAKE + "info string option OwnBook cannot take the value maybe\ninfo string no option Hash\n"
+     "uci\nsetoption name OwnBook value maybe\nsetoption name Threads value 4\nsetoption OwnBook\n"
+     "setoption name BookFile value " + std::string(100, 'b') + "\nsetoption name OwnBook\n"
+     "setoption name Hash value 0\nsetoption name Hash value 1025\nsetoption name Hash value 64MB\n"
+     "setoption name Ponder value yes\nquit\n",
+     HANDSHAKE + "info string option OwnBook cannot take the value maybe\ninfo string no option Threads\n"
                  "info string setoption needs a name: OwnBook\ninfo string option BookFile cannot take the value " +
-         std::string(100, 'b') + "\ninfo string option OwnBook cannot take the value \n"},
+         std::string(100, 'b') + "\ninfo string option OwnBook cannot take the value \n"
+                                 "info string option Hash cannot take the value 0\n"
+                                 "info string option Hash cannot take the value 1025\n"
+                                 "info string option Hash cannot take the value 64MB\n"
+                                 "info string option Ponder cannot take the value yes\n"},
 };
 
 void PrintTo(const TranscriptCase& c, std::ostream* out) { *out << c.name; }
@@ -228,12 +241,21 @@ bool playable(const std::vector<std::string>& moves) {
 }
 
 
-// The replies to one "go": its info lines and the move after "bestmove".
+// The replies to one "go": its info lines, the move after "bestmove" and the one after "ponder".
 struct SearchReply {
     std::vector<Info> infos;
-    std::string best;
+    std::string best, ponder;
     std::vector<std::string> other;  // any other line
 };
+
+// "bestmove X" or "bestmove X ponder Y"; anything else leaves the reply's fields showing it.
+void readBestMove(const std::string& line, SearchReply& reply) {
+    std::istringstream words(line.substr(9));
+    std::string word;
+    words >> reply.best;
+    if (words >> word) reply.ponder = word == "ponder" && (words >> reply.ponder) ? reply.ponder : "?" + word;
+    if (words >> word) reply.ponder += " ?" + word;
+}
 
 // A session that waits for each answer, as a front end does.
 class UciSession {
@@ -274,7 +296,7 @@ public:
             if (readInfo(line, info))
                 reply.infos.push_back(info);
             else if (line.starts_with("bestmove "))
-                reply.best = line.substr(9);
+                readBestMove(line, reply);
             else
                 reply.other.push_back(line);
         }
@@ -315,8 +337,11 @@ void expectSoundSearch(const SearchReply& reply, const std::string& fen, const s
         EXPECT_EQ(depth, lastDepth);
     }
     EXPECT_EQ(reply.infos.back().bound, "");
-    EXPECT_EQ(reply.best, reply.infos.back().pv.front());
+    const std::vector<std::string>& pv = reply.infos.back().pv;
+    EXPECT_EQ(reply.best, pv.front());
     EXPECT_TRUE(playable({reply.best})) << reply.best;
+    // The reply the engine expects is the second move of its line, whenever the line has one.
+    EXPECT_EQ(reply.ponder, pv.size() >= 2 ? pv[1] : "");
 }
 
 TEST(UciSearch, GoDepthReportsEveryIteration) {

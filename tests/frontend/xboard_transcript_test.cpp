@@ -80,10 +80,12 @@ const TranscriptCase CASES[] = {
     {"SetboardGivesNoTurnAndReportsARefusal",
      "xboard\nnew\nsetboard 4k3/8/8/8/8/8/8/4K3 b - - 0 1\nping 1\nsetboard nonsense\nforce\nusermove e2e4\nquit\n",
      "pong 1\ntellusererror Illegal position\n#DEBUG force\n"},
+    // The lines waiting are taken before the analysis starts: "exit" leaves it at once, and only
+    // in analysis mode has it the analysis's reply.
     {"AnalyzeUntilExit",
      "xboard\npost\nsetboard r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3\nanalyze\nexit\n"
      "exit\nping 2\nquit\n",
-     "{line}\n#DEBUG exit da polling\nDEBUG exit\npong 2\n"},
+     "#DEBUG exit da polling\nDEBUG exit\npong 2\n"},
     {"StatusAndExit", "xboard\n.\nexit\nquit\n", "#DEBUG stat\nDEBUG exit\n"},
     {"UndoAndRemoveStopAtTheFirstRecord",
      "xboard\nforce\nundo\nremove\nusermove e2e4\nremove\nusermove e2e4\nundo\nusermove e2e4\nquit\n",
