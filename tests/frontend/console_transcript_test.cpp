@@ -103,6 +103,12 @@ const ConsoleCase CASES[] = {
      "Score returned:     0\nHash key:           -252266527\nHash depth:         1\nHash score:         0\n\n"
      "Size Hash Record:   24 byte\n\nSize Hash Table:    24576 Kbyte\nSize Hash Table:    24 Mbyte\n" +
          PROMPT},
+    // The report gives the table's real size: the entries of 24 bytes that fit in the Hash key.
+    {"HashSelfTestAtAnotherSize", "hash\nquit\n",
+     "Score returned:     0\nHash key:           -252266527\nHash depth:         1\nHash score:         0\n\n"
+     "Size Hash Record:   24 byte\n\nSize Hash Table:    49152 Kbyte\nSize Hash Table:    48 Mbyte\n" +
+         PROMPT,
+     {{"tarlowick.ini", "[ENGINE]\nHash=50\n"}}},
     // A refused FEN leaves the game as it was: e2e4 is still on the board.
     {"RefusedFenKeepsTheGame", "e2e4\nfen 8/8/8/8/8/8/8/8 w - - 0 1\nb\nquit\n",
      AFTER_E2E4 + PROMPT + "Error (illegal position): 8/8/8/8/8/8/8/8 w - - 0 1\n" + PROMPT + AFTER_E2E4 +

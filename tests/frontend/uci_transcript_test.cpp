@@ -16,6 +16,7 @@
 #include "board/movetext.h"
 #include "board/position.h"
 #include "engine_process.h"
+#include "live_session.h"
 #include "movegen/movegen.h"
 #include "test_files.h"
 #include "transcript.h"
@@ -215,32 +216,6 @@ bool readInfo(const std::string& line, Info& info) {
     return !info.pv.empty();
 }
 
-// Sets up a position as the engine's "position" command does, in this process.
-void setUp(const std::string& fen, const std::vector<std::string>& moves) {
-    setStartPosition();
-    if (fen != "startpos") {
-        ASSERT_EQ(readFen(fen.c_str()), 1) << fen;
-    }
-    for (const std::string& move : moves) ASSERT_EQ(parseMove(move.c_str()), 1) << move;
-}
-
-// Whether `moves` can be played one after the other from the current position; leaves it as it was.
-bool playable(const std::vector<std::string>& moves) {
-    Position* const start = currentPosition;
-    bool ok = true;
-    for (const std::string& move : moves) {
-        // Exactly four squares and a lower-case promotion letter; no blank.
-        if (move.size() < 4 || move.size() > 5 || (move.size() == 5 && std::string("nbrq").find(move[4]) == std::string::npos) ||
-            parseMove(move.c_str()) != 1) {
-            ok = false;
-            break;
-        }
-    }
-    currentPosition = start;
-    return ok;
-}
-
-
 // The replies to one "go": its info lines, the move after "bestmove" and the one after "ponder".
 struct SearchReply {
     std::vector<Info> infos;
@@ -257,40 +232,31 @@ void readBestMove(const std::string& line, SearchReply& reply) {
     if (words >> word) reply.ponder += " ?" + word;
 }
 
-// A session that waits for each answer, as a front end does.
-class UciSession {
+// A UCI session that waits for each answer, as a front end does.
+class UciSession : public LiveSession {
 public:
-    explicit UciSession(const std::string& ini) {
-        writeFile(dir_.file("tarlowick.ini"), ini);
-        engine_ = std::make_unique<EngineProcess>(dir_.path);
-        engine_->send("uci\n");
+    explicit UciSession(const std::string& ini) : LiveSession(ini) {
+        send("uci\n");
         EXPECT_TRUE(waitFor("uciok\n"));
-        searchFrom_ = seen_;
+        searchFrom_ = output().size();
     }
-
-    void send(const std::string& lines) { engine_->send(lines); }
-
-    // Waits for `text` after everything waited for so far; false when it does not come in time.
-    bool waitFor(const std::string& text, std::chrono::milliseconds limit = SESSION_TIME_LIMIT) {
-        if (!engine_->waitFor(text, limit, seen_)) return false;
-        last_ = seen_;
-        seen_ = engine_->output.find(text, seen_) + text.size();
-        return true;
-    }
-
-    // What arrived with the last wait.
-    std::string lastReply() const { return engine_->output.substr(last_, seen_ - last_); }
 
     // Sends `lines` ending in a go and reads the replies up to its bestmove.
     SearchReply search(const std::string& lines) {
         send(lines);
+        return answer();
+    }
+
+    // Reads the replies up to the next bestmove.
+    SearchReply answer() {
         SearchReply reply;
         if (!waitFor("bestmove ") || !waitFor("\n")) {
-            ADD_FAILURE() << "no bestmove:\n" << engine_->output;
+            ADD_FAILURE() << "no bestmove:\n" << output();
             return reply;
         }
-        std::istringstream text(engine_->output.substr(searchFrom_, seen_ - searchFrom_));
-        searchFrom_ = seen_;
+        const std::size_t end = output().size() - pending().size();
+        std::istringstream text(output().substr(searchFrom_, end - searchFrom_));
+        searchFrom_ = end;
         for (std::string line; std::getline(text, line);) {
             Info info;
             if (readInfo(line, info))
@@ -303,15 +269,10 @@ public:
         return reply;
     }
 
-    void skipTo() { searchFrom_ = seen_; }
-    Session finish() { return engine_->finish(); }
-    const std::string& output() const { return engine_->output; }
-    const TempDir& dir() const { return dir_; }
+    void skipTo() { searchFrom_ = output().size() - pending().size(); }
 
 private:
-    TempDir dir_;
-    std::unique_ptr<EngineProcess> engine_;
-    std::size_t seen_ = 0, last_ = 0, searchFrom_ = 0;
+    std::size_t searchFrom_ = 0;
 };
 
 // Every report of a finished iteration, depth by depth, and an answer that is the last line's
@@ -451,6 +412,61 @@ TEST(UciSearch, AGameToMate) {
     for (std::string line; std::getline(lines, line);)
         if (!line.starts_with("info ")) moveLines += line + "\n";
     EXPECT_EQ(moveLines, logged);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// "go ponder" searches and does not answer; "ponderhit" makes it the search of the go's clock,
+// counted from the hit.
+TEST(UciPonder, HitTurnsItIntoTheTimedSearch) {
+    UciSession session(UCI_INI);
+    session.send("setoption name Ponder value true\nposition startpos moves e2e4 e7e5\n"
+                 "go ponder wtime 3000 btime 3000\n");
+    ASSERT_TRUE(session.waitFor("info depth 6 "));
+    EXPECT_EQ(session.collect(500ms).find("bestmove"), std::string::npos);
+    session.send("ponderhit\n");
+    const auto hit = std::chrono::steady_clock::now();
+    const SearchReply reply = session.answer();
+    // 3 s less the reserve of 1 s over 25 moves: 80 ms.
+    EXPECT_LT(std::chrono::steady_clock::now() - hit, 400ms);
+    setUp("startpos", {"e2e4", "e7e5"});
+    EXPECT_TRUE(playable({reply.best})) << reply.best;
+    if (!reply.ponder.empty()) {
+        EXPECT_TRUE(playable({reply.best, reply.ponder})) << reply.ponder;
+    }
+}
+
+TEST(UciPonder, StopAnswersAtOnce) {
+    UciSession session(UCI_INI);
+    session.send("position startpos moves d2d4\ngo ponder wtime 60000 btime 60000\n");
+    ASSERT_TRUE(session.waitFor("info depth 5 "));
+    session.send("isready\n");
+    ASSERT_TRUE(session.waitFor("readyok\n", 500ms));
+    ASSERT_TRUE(session.waitFor("info depth 6 "));  // still pondering
+    session.send("stop\n");
+    const auto sent = std::chrono::steady_clock::now();
+    const SearchReply reply = session.answer();
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 300ms);
+    setUp("startpos", {"d2d4"});
+    EXPECT_TRUE(playable({reply.best})) << reply.best;
+}
+
+// A ponder search that has ended by itself (at MaxDepth) waits: a hit then answers at once.
+TEST(UciPonder, AFinishedPonderSearchAnswersOnTheHit) {
+    UciSession session("[ENGINE]\nMaxDepth=4\n[BOOK]\nBook=0\n");
+    session.send("position startpos\ngo ponder wtime 60000 btime 60000\n");
+    ASSERT_TRUE(session.waitFor("info depth 4 "));
+    EXPECT_EQ(session.collect(300ms).find("bestmove"), std::string::npos);
+    session.send("ponderhit\n");
+    const auto sent = std::chrono::steady_clock::now();
+    const SearchReply reply = session.answer();
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 200ms);
+    EXPECT_FALSE(reply.best.empty());
+    EXPECT_FALSE(reply.ponder.empty());  // the line of depth 4 has a second move
 }
 
 }  // namespace
