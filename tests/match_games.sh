@@ -2,8 +2,8 @@
 # (a scratch folder) and `group` (xboard's process group once started).
 
 # xboard with -noGUI stays up after the match: ends its whole process group (xvfb, the X server,
-# any adapters and both engines), politely first, and removes the scratch folder.
-end_match() {
+# any adapters and both engines), politely first.
+stop_xboard() {
   if [ -n "$group" ] && kill -0 -- "-$group" 2>/dev/null; then
     kill -TERM -- "-$group" 2>/dev/null
     for _ in 1 2 3 4 5 6 7 8 9 10; do
@@ -12,6 +12,11 @@ end_match() {
     done
     kill -KILL -- "-$group" 2>/dev/null
   fi
+}
+
+# Ends xboard and removes the scratch folder.
+end_match() {
+  stop_xboard
   rm -rf "$work"
 }
 

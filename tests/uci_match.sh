@@ -6,11 +6,16 @@
 # the adapter's log shows it spoke UCI: clocks in "go", answers in "bestmove", info lines.
 # Prints the games, their lengths and results, and the UCI traffic counted.
 #
-# usage: uci_match.sh TARLOWICK [GAMES]     exit 77: xboard, polyglot, stockfish or xvfb-run missing
+# With PONDER=1 both engines ponder (xboard's -ponder; polyglot sends "go ... ponder" to an
+# engine with the Ponder option), and tarlowick's adapter must have asked it to ponder.
+#
+# usage: [PONDER=1] uci_match.sh TARLOWICK [GAMES]
+#        exit 77: xboard, polyglot, stockfish or xvfb-run missing
 set -uo pipefail
 
 engine=${1:?path of the built tarlowick}
 games=${2:-2}
+if [ "${PONDER:-0}" = 1 ]; then ponder=-ponder; else ponder=-xponder; fi
 match_time_limit=${MATCH_TIME_LIMIT:-300}  # seconds for the whole match
 
 PATH=$PATH:/usr/games
@@ -53,7 +58,7 @@ book=/usr/share/games/gnuchess/book.bin
     -fcp ./tarlowick -fd "$work/engine" -fUCI \
     -scp stockfish -sd "$work" -sUCI -secondOptions "Skill Level=0" \
     -adapterCommand 'polyglot -noini -ec "%fcp" -ed "%fd" -log true -lf "%fd/polyglot.log"' \
-    -mg "$games" -tc 0:20 -inc 0 -xponder -autoCallFlag true \
+    -mg "$games" -tc 0:20 -inc 0 "$ponder" -autoCallFlag true \
     -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
     -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
 ) >"$work/xboard.out" 2>&1 &
@@ -61,7 +66,7 @@ group=$!
 
 wait_for_games
 
-echo "Match of $games games, tarlowick (UCI, through polyglot) against stockfish at skill level 0, 20 s a game:"
+echo "Match of $games games, tarlowick (UCI, through polyglot) against stockfish at skill level 0, 20 s a game, pondering $([ "$ponder" = -ponder ] && echo on || echo off):"
 check_games "$work/games.pgn" "$games"
 
 grep -q 'Engine->Adapter: id name tarlowick' "$uci_log" || fail "tarlowick was not run as a UCI engine"
@@ -77,4 +82,10 @@ infos=$(grep -c 'Engine->Adapter: info depth' "$uci_log")
 echo "tarlowick answered $answers of $goes clock searches ($books from the book) with $infos info lines."
 [ "$goes" -gt 0 ] && [ "$answers" -ge "$goes" ] || fail "a go on the clock got no bestmove"
 [ "$infos" -gt 0 ] || fail "tarlowick's searches reported no info lines"
+if [ "$ponder" = -ponder ]; then
+  ponders=$(grep -c -E 'Adapter->Engine: go .*ponder' "$uci_log")
+  hits=$(grep -c 'Adapter->Engine: ponderhit' "$uci_log")
+  echo "tarlowick pondered $ponders times; $hits were ponder hits."
+  [ "$ponders" -gt 0 ] || fail "tarlowick was never asked to ponder"
+fi
 echo "PASS"

@@ -5,11 +5,17 @@
 # Prints the games, their lengths and results, and how tarlowick's move times compared with its
 # allocations.
 #
-# usage: xboard_match.sh TARLOWICK [GAMES]     exit 77: xboard, fairymax or xvfb-run missing
+# With PONDER=1 both engines think on the opponent's time (xboard's -ponder), and tarlowick must
+# have pondered: its "Hint:" lines name the replies it pondered on.
+#
+# usage: [PONDER=1] xboard_match.sh TARLOWICK [GAMES] [TIME]
+#        exit 77: xboard, fairymax or xvfb-run missing
 set -uo pipefail
 
 engine=${1:?path of the built tarlowick}
 games=${2:-2}
+time_control=${3:-0:20}
+if [ "${PONDER:-0}" = 1 ]; then ponder=-ponder; else ponder=-xponder; fi
 match_time_limit=${MATCH_TIME_LIMIT:-300}  # seconds for the whole match
 
 PATH=$PATH:/usr/games
@@ -45,7 +51,7 @@ book=/usr/share/games/gnuchess/book.bin
   export HOME=$work  # no settings file of the user's is read or written
   exec setsid xvfb-run -a xboard -noGUI -xncp \
     -fcp ./tarlowick -fd "$work/engine" -scp fairymax -sd "$work" \
-    -mg "$games" -tc 0:20 -inc 0 -xponder -autoCallFlag true \
+    -mg "$games" -tc "$time_control" -inc 0 "$ponder" -autoCallFlag true \
     -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
     -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
 ) >"$work/xboard.out" 2>&1 &
@@ -53,7 +59,7 @@ group=$!
 
 wait_for_games
 
-echo "Match of $games games, tarlowick against fairymax, level 0 0:20 0:"
+echo "Match of $games games, tarlowick against fairymax, level 0 $time_control 0, pondering $([ "$ponder" = -ponder ] && echo on || echo off):"
 check_games "$work/games.pgn" "$games"
 
 # Engine lines in the debug file read "<ms> <first : text" (tarlowick is the first engine).
@@ -82,4 +88,10 @@ awk '
   }' "$work/debug.txt"
 
 grep -q "Opponent Name: Fairy-Max" "$work/engine/tarlowick.log" || fail "the game log names no opponent"
+if [ "$ponder" = -ponder ]; then
+  hints=$(grep -c '<first : Hint: ' "$work/debug.txt")
+  hits=$(awk '/<first : Hint: / { hint = $NF } /^[0-9]+ >first : usermove / { if (hint != "" && $NF == hint) hits++; hint = "" } END { print hits + 0 }' "$work/debug.txt")
+  echo "tarlowick pondered on $hints replies; $hits of them came (ponder hits)."
+  [ "$hints" -gt 0 ] || fail "tarlowick never pondered"
+fi
 echo "PASS"

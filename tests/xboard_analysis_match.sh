@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# A real front end analysing a game: Debian's xboard, headless, runs "Analyze Game" (initial
+# mode AnalyzeFile) over a 12-ply game with tarlowick, sending each move while the engine
+# analyses. Passes when every position of the game was analysed at several depths, the first
+# move of every thinking line is legal in the position xboard had sent (checked with the
+# engine's own move reader in force mode), "." was answered with stat01, and no thinking line
+# came after "exit". Prints the depths reached in each position.
+#
+# usage: xboard_analysis_match.sh TARLOWICK     exit 77: xboard or xvfb-run missing
+set -uo pipefail
+
+engine=${1:?path of the built tarlowick}
+delay=${ANALYSIS_DELAY:-1.5}  # seconds xboard waits on each position
+match_time_limit=${MATCH_TIME_LIMIT:-120}
+
+PATH=$PATH:/usr/games
+for tool in xboard xvfb-run; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+group=
+source "$(dirname "$0")/match_games.sh"
+trap end_match EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- xboard ---"; grep -v -e '^ALSA' -e '^aplay' "$work/xboard.out" 2>/dev/null | tail -20
+  echo "--- debug file, tarlowick's lines ---"; grep -E '(<|>)first' "$work/debug.txt" 2>/dev/null | tail -40
+  exit 1
+}
+
+mkdir -p "$work/engine"
+cp "$engine" "$work/engine/tarlowick"
+printf '[ENGINE]\nMaxDepth=32\nPostThinking=1\n[BOOK]\nBook=0\n' >"$work/engine/tarlowick.ini"
+cat >"$work/game.pgn" <<'PGN'
+[Event "Analysis"]
+[Site "?"]
+[Date "????.??.??"]
+[Round "?"]
+[White "?"]
+[Black "?"]
+[Result "*"]
+
+1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 *
+PGN
+plies=12
+
+(
+  cd "$work" || exit 1
+  export HOME=$work
+  exec setsid xvfb-run -a xboard -fcp ./tarlowick -fd "$work/engine" \
+    -initialMode AnalyzeFile -loadGameFile "$work/game.pgn" -timeDelay "$delay" \
+    -debug -nameOfDebugFile "$work/debug.txt" \
+    -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
+) >"$work/xboard.out" 2>&1 &
+group=$!
+
+# xboard sends "exit" once the last position has had its time.
+deadline=$((SECONDS + match_time_limit))
+until grep -q '>first : exit' "$work/debug.txt" 2>/dev/null; do
+  [ $SECONDS -lt $deadline ] || fail "xboard did not finish the analysis within $match_time_limit s"
+  kill -0 "$group" 2>/dev/null || fail "xboard ended early"
+  sleep 1
+done
+sleep 1  # anything the engine still says after the exit
+
+# One record per thinking line: the moves xboard had sent (undo and new taken into account),
+# then the depth and the line's first move; the debug file writes "usermove" and its move as
+# two entries on one line. Lines after "exit" are counted apart.
+awk '
+  / >first : usermove / { moves = moves " " $NF; next }
+  / >first : undo$/     { sub(/ [^ ]+$/, "", moves); next }
+  / >first : new$/      { moves = ""; next }
+  / >first : exit$/     { exited = 1; next }
+  / >first : analyze$/  { exited = 0; next }
+  / <first : *[0-9]+ +-?[0-9]+ +[0-9]+ +[0-9]+ / {
+    line = $0; sub(/.*<first : */, "", line)
+    n = split(line, f, " ")
+    first = ""
+    for (i = 5; i <= n; i++) if (f[i] != ".." && f[i] !~ /\.$/) { first = f[i]; break }
+    print (exited ? "AFTER_EXIT" : "LINE") "|" moves "|" f[1] "|" first
+  }' "$work/debug.txt" >"$work/lines.txt"
+
+[ -s "$work/lines.txt" ] || fail "no thinking line reached xboard"
+grep -q '^AFTER_EXIT' "$work/lines.txt" && fail "a thinking line came after exit"
+grep -q '<first : stat01: [0-9]* [0-9]* [0-9]* [0-9]* [0-9]*$' "$work/debug.txt" || fail "\".\" got no stat01 line"
+
+# Depths per position, by the number of moves played.
+echo "xboard Analyze Game over $plies plies (${delay} s a position): depths reached in each position"
+for ((ply = 1; ply <= plies; ply++)); do
+  depths=$(awk -F'|' -v ply="$ply" '{ n = split($2, m, " ") } n == ply { print $3 }' "$work/lines.txt" | sort -nu | tr '\n' ' ')
+  count=$(echo "$depths" | wc -w)
+  echo "  after ply $ply: $count depths ($depths)"
+  [ "$count" -ge 3 ] || fail "the position after ply $ply was analysed at $count depths"
+done
+
+# Each position and first move once, through the engine in force mode: "Illegal move" marks a
+# first move the position does not allow.
+checked=0
+while IFS='|' read -r moves first; do
+  {
+    printf 'xboard\nforce\n'
+    for move in $moves; do printf 'usermove %s\n' "$move"; done
+    printf 'usermove %s\nping 1\nquit\n' "$first"
+  } >"$work/check.in"
+  (cd "$work/engine" && ./tarlowick <"$work/check.in") >"$work/check.out" 2>&1
+  grep -q '^pong 1$' "$work/check.out" || fail "the legality check got no answer: $(tail -3 "$work/check.out")"
+  grep -q '^Illegal move' "$work/check.out" && fail "the line beginning $first is not legal after:$moves"
+  checked=$((checked + 1))
+done < <(cut -d'|' -f2,4 "$work/lines.txt" | sort -u)
+echo "$(wc -l <"$work/lines.txt") thinking lines; the first moves of all $checked distinct positions and lines are legal."
+echo "PASS"
