@@ -56,6 +56,9 @@ done
 [ "$(field Recommends)" = "xboard | polyglot" ] || fail "Recommends is '$(field Recommends)'"
 field Suggests | grep -q gnuchess-book || fail "Suggests lacks gnuchess-book: '$(field Suggests)'"
 [ "$(field Description | wc -l)" -ge 3 ] || fail "the description has no long part"
+changelog_entry=$(zcat "$root/usr/share/doc/tarlowick/changelog.gz" 2>/dev/null | head -1)
+[[ $changelog_entry == "tarlowick ($(field Version)) "* ]] ||
+  fail "the changelog's latest entry is not for this version: '$changelog_entry'"
 
 # --- The files, their modes and owners, and the md5sums.
 expected="./usr/games/tarlowick

@@ -81,7 +81,8 @@ engine_list() {
 mkdir -p "$work/home"
 # "Reset(" is logged after the plugin scan and the set-up, once xboard waits for events.
 run_xboard "Reset(" -ncp
-engine_list | grep -q -x tarlowick && fail "tarlowick is listed before it is installed"
+engine_list | grep -q -x tarlowick &&
+  fail "tarlowick is listed before the package is installed (another tarlowick.eng in /usr/local/share/games/plugins?)"
 sleep 1.1  # the settings' date has whole seconds; the plugin file must be newer
 
 dpkg -i "$deb" >"$work/dpkg.out" 2>&1 || { cat "$work/dpkg.out"; fail "dpkg -i failed"; }
