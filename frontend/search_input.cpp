@@ -41,6 +41,14 @@ void readSearchLine(SearchLineHandler handler) {
 
 }  // namespace
 
+void resetSearchInput() {
+    keptLines.clear();
+    inputEnded = false;
+    endAsked = SearchEnd::NONE;
+    linesAhead = 0;
+    endAhead = false;
+}
+
 DuringSearch handleWithTable(std::span<const SearchLineRow> table, const std::string& line) {
     for (const SearchLineRow& row : table)
         if (lineMatches(row.word, row.match, line)) return row.action(line);

@@ -9,6 +9,9 @@
 
 #include "frontend/command_table.h"
 
+// A loop begins: no line is kept and the input has not been found to end.
+void resetSearchInput();
+
 // What a handler made of a line that arrived during a search.
 enum class DuringSearch {
     ANSWERED,  // dealt with at once; the search goes on

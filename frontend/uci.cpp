@@ -78,6 +78,7 @@ void uciLoop(const std::string& firstLine) {
     // The loop reports its own "info" lines; the thinking and book lines of the other loops
     // would only be noise to a UCI front end.
     engineSettings.postThinking = 0;
+    resetSearchInput();
     std::string line = firstLine;
     normalizeBlanks(line);
     const CommandRow& first = findCommand(UCI_COMMANDS, line);

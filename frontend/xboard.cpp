@@ -482,5 +482,8 @@ void xboardLoop() {
     // Front ends may interrupt the engine with SIGINT (the protocol's default), which would
     // otherwise end the process; this engine never needs the interruption.
     std::signal(SIGINT, SIG_IGN);
+    resetSearchInput();
+    analysisMode = analysisPending = ponderPending = false;
+    ponderState = Ponder::OFF;
     runCommandLoop(XBOARD_COMMANDS, turn, "", nextXboardLine);
 }
