@@ -225,5 +225,5 @@ void runEpdSuite(std::FILE* file, const char* name, int seconds) {
     gameState.searchStartTime = searchStartTime;
     std::printf("epd: solved %d of %d", solved, positions);
     if (skipped > 0) std::printf(", %d line%s skipped", skipped, skipped == 1 ? "" : "s");
-    std::printf(" in %.1f s\n", elapsedMs(start) / 1000.0);
+    std::printf(" in %.3f s\n", elapsedMs(start) / 1000.0);
 }

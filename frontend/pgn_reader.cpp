@@ -68,6 +68,7 @@ struct PgnReader {
     int gamesEnded = 0;
     bool inGame = false, inMovetext = false;
     int variationDepth = 0;
+    int variationLine = 0;  // where the outermost open variation began
     std::string fault{};  // the first fault of the current game
 
     bool collecting() const { return gamesEnded + 1 == wanted; }
@@ -86,8 +87,8 @@ struct PgnReader {
     }
 
     // Ends the current game; returns a result for readPgnGame when it was the one wanted.
-    int endGame(int line) {
-        if (variationDepth > 0) noteFault(line, "a variation is not closed");
+    int endGame() {
+        if (variationDepth > 0) noteFault(variationLine, "a variation is not closed");
         const bool wantedOne = collecting();
         inGame = false;
         inMovetext = false;
@@ -143,7 +144,7 @@ struct PgnReader {
         if (isResult(symbol)) {
             if (variationDepth > 0) return -1;  // results inside variations say nothing
             if (collecting()) game.result = symbol;
-            return endGame(line);
+            return endGame();
         }
         if (isMoveNumber(symbol) || symbol == "e.p.") return -1;
         if (variationDepth == 0 && collecting()) game.moves.push_back({symbol, line});
@@ -156,14 +157,14 @@ struct PgnReader {
         const int line = in.line;
         const int c = in.get();
         if (c == EOF) {
-            if (inGame) return endGame(line);
+            if (inGame) return endGame();
             return PGN_NO_SUCH_GAME;
         }
         switch (c) {
             case '[':
                 if (inGame && inMovetext) {
                     // A new tag section: the game before it had no result.
-                    if (const int ended = endGame(line); ended >= 0) return ended;
+                    if (const int ended = endGame(); ended >= 0) return ended;
                 }
                 startGame();
                 readTag(line);
@@ -184,7 +185,9 @@ struct PgnReader {
         startGame();
         inMovetext = true;
         switch (c) {
-            case '(': ++variationDepth; return -1;
+            case '(':
+                if (variationDepth++ == 0) variationLine = line;
+                return -1;
             case ')':
                 if (variationDepth == 0) noteFault(line, "a ) closes no variation");
                 else --variationDepth;
