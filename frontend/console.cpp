@@ -388,6 +388,14 @@ void runEpdFile(const std::string& line) {
         std::printf("Error (cannot read %s): %s\n", words[0].c_str(), std::strerror(errno));
         return;
     }
+    // A directory opens but cannot be read.
+    if (const int first = std::getc(in); first != EOF) {
+        std::ungetc(first, in);
+    } else if (std::ferror(in) != 0) {
+        std::printf("Error (cannot read %s): %s\n", words[0].c_str(), std::strerror(errno));
+        std::fclose(in);
+        return;
+    }
     runEpdSuite(in, words[0].c_str(), seconds);
     std::fclose(in);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdint>
 
 #include "board/fen.h"
@@ -217,6 +219,8 @@ void runEpdSuite(std::FILE* file, const char* name, int seconds) {
         ++positions;
         if (runPosition(line, number, best, avoid, seconds)) ++solved;
     }
+
+    if (std::ferror(file) != 0) std::printf("Error (cannot read %s): %s\n", name, std::strerror(errno));
 
     restoreGame(saved);
     engineSettings.moveTime = moveTime;
