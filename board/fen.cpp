@@ -7,9 +7,8 @@
 #include "board/attacks.h"
 #include "board/position.h"
 
-void setStartPosition() {
-    currentPosition = positionStack;
-    *currentPosition = Position{
+Position initialPosition() {
+    return Position{
         .ownPieces = 0x000000000000FFFFULL,
         .typePlane0 = 0x2CFF00000000FF2CULL,
         .typePlane1 = 0x7600000000000076ULL,
@@ -20,6 +19,11 @@ void setStartPosition() {
         .repetition = 0,
         .sideToMove = 0,
     };
+}
+
+void setStartPosition() {
+    currentPosition = positionStack;
+    *currentPosition = initialPosition();
 }
 
 namespace {
@@ -185,6 +189,49 @@ int readFen(const char* text) {
     if (!isPlayable(p)) return 0;
     *currentPosition = p;
     return 1;
+}
+
+void writeFen(char* buffer, const Position& record, int fullmoveNumber) {
+    static constexpr char LETTERS[] = " PNBRQK";
+    // White's view: record squares are real squares and white's rights are the low nibble.
+    Position p = record;
+    if (p.sideToMove == 1) flipBoard(p);
+    char* out = buffer;
+    for (int rank = 7; rank >= 0; --rank) {
+        int empty = 0;
+        for (int file = 0; file < 8; ++file) {
+            const int square = 8 * rank + file;
+            const int type = pieceTypeAt(p, square);
+            if (type == EMPTY) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) *out++ = static_cast<char>('0' + empty);
+            empty = 0;
+            const bool white = (p.ownPieces >> square) & 1;
+            *out++ = static_cast<char>(white ? LETTERS[type] : LETTERS[type] | 0x20);
+        }
+        if (empty > 0) *out++ = static_cast<char>('0' + empty);
+        if (rank > 0) *out++ = '/';
+    }
+    *out++ = ' ';
+    *out++ = record.sideToMove == 1 ? 'b' : 'w';
+    *out++ = ' ';
+    const char* const rightsStart = out;
+    if (p.castleFlags & 0x02) *out++ = 'K';
+    if (p.castleFlags & 0x01) *out++ = 'Q';
+    if (p.castleFlags & 0x20) *out++ = 'k';
+    if (p.castleFlags & 0x10) *out++ = 'q';
+    if (out == rightsStart) *out++ = '-';
+    *out++ = ' ';
+    if (record.enPassant == NO_EN_PASSANT) {
+        *out++ = '-';
+    } else {
+        *out++ = static_cast<char>('a' + record.enPassant);
+        *out++ = record.sideToMove == 1 ? '3' : '6';
+    }
+    std::snprintf(out, static_cast<std::size_t>(FEN_TEXT_SIZE - (out - buffer)), " %d %d", record.rule50,
+                  fullmoveNumber);
 }
 
 namespace {

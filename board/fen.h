@@ -1,6 +1,11 @@
 // Putting positions onto the stack (start position, FEN text) and showing them.
 #pragma once
 
+struct Position;
+
+// The record of the initial position, white to move.
+Position initialPosition();
+
 // Restarts the stack at record 0 with the initial position, white to move.
 void setStartPosition();
 
@@ -14,6 +19,14 @@ inline constexpr int FEN_BUFFER_LENGTH = 211;
 // is not on its square are dropped. Text ending after the castling or en-passant field gets
 // the missing fields' defaults.
 int readFen(const char* text);
+
+// Room for the longest FEN text writeFen writes, with its terminator.
+inline constexpr int FEN_TEXT_SIZE = 96;
+
+// Writes the six FEN fields of `p` into `buffer` (at least FEN_TEXT_SIZE characters), the
+// en-passant square whenever a pawn has just advanced two squares, and `fullmoveNumber`, which
+// the record does not keep. readFen reads the text back to the same record (repetition aside).
+void writeFen(char* buffer, const Position& p, int fullmoveNumber = 1);
 
 // Prints the ASCII diagram of the current position, white at the bottom.
 void printBoard();

@@ -2,6 +2,7 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/move_targets.h"
 
 void moveToText(char* buffer, Move move, const Position& from) {
     static constexpr char PROMOTION_LETTERS[] = "  nbrq  ";
@@ -16,11 +17,6 @@ void moveToText(char* buffer, Move move, const Position& from) {
 }
 
 namespace {
-
-struct MoveTargets {
-    Bitboard targets;
-    std::uint32_t kind;
-};
 
 bool readSquare(const char* text, int& square) {
     if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
@@ -51,8 +47,9 @@ bool canCastleLong(const Position& p) {
            !attackedByOpponent(p, 2) && !attackedByOpponent(p, 3) && !attackedByOpponent(p, 4);
 }
 
-// The destination sets of the piece on `from`, one per move kind, in the order they are tried.
-int fillTargets(const Position& p, int type, int from, bool promoting, MoveTargets (&table)[5]) {
+}  // namespace
+
+int fillTargets(const Position& p, int type, int from, bool promoting, MoveTargets (&table)[MAX_TARGET_ENTRIES]) {
     const Bitboard occupied = occupiedSquares(p);
     const Bitboard empty = ~occupied, theirs = opponentPieces(p);
     Bitboard reach = 0;
@@ -88,8 +85,6 @@ int fillTargets(const Position& p, int type, int from, bool promoting, MoveTarge
     return 2;
 }
 
-}  // namespace
-
 int parseMove(const char* text) {
     int from = 0, to = 0;
     if (!readSquare(text, from)) return 0;
@@ -109,7 +104,7 @@ int parseMove(const char* text) {
     const bool reachesLastRank = type == PAWN && to >= 56;
     if ((promotion != 0) != reachesLastRank) return 0;
 
-    MoveTargets table[5];
+    MoveTargets table[MAX_TARGET_ENTRIES];
     const int entries = fillTargets(p, type, from, promotion != 0, table);
     const Bitboard toBit = squareBit(to);
     for (int i = 0; i < entries; ++i) {

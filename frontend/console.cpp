@@ -1,16 +1,26 @@
 #include "frontend/console.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/fen.h"
 #include "board/movetext.h"
 #include "board/position.h"
+#include "board/san.h"
 #include "book/book.h"
 #include "frontend/command_table.h"
 #include "frontend/engine_state.h"
 #include "frontend/engine_turn.h"
+#include "frontend/epd.h"
+#include "frontend/game_end.h"
+#include "frontend/pgn_reader.h"
+#include "frontend/pgn_writer.h"
+#include "frontend/saved_game.h"
 #include "frontend/settings_loader.h"
 #include "movegen/perft.h"
 #include "search/quiescence.h"
@@ -52,7 +62,10 @@ constexpr const char* HELP_TEXT =
     "* insert moves with coordinate algebraic notation; e.g.: e2e4\n"
     "fen FEN   - new game from the position FEN\n"
     "perft n   - count the positions n plies deep, with the time taken\n"
-    "divide n  - perft n below each legal move, then the total\n";
+    "divide n  - perft n below each legal move, then the total\n"
+    "pgn f     - append the game to the PGN file f\n"
+    "load f n  - load game n (1 when left out) of the PGN file f\n"
+    "epd f s   - search each position of the EPD file f for s seconds\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -241,10 +254,156 @@ void perftDivision(const std::string& line) {
                 secondsSince(start));
 }
 
+std::vector<std::string> wordsFrom(const char* text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+// A whole word that is a number of at least 1.
+int readPositiveNumber(const std::string& word, int& value) {
+    const char* end = nullptr;
+    return readNumber(word.c_str(), value, &end) == 1 && *end == '\0' && value >= 1 ? 1 : 0;
+}
+
+void saveGameAsPgn(const std::string& line) {
+    const std::vector<std::string> words = wordsFrom(textFrom(line, 4));
+    if (words.size() != 1) {
+        std::printf("Error (usage): pgn FILE\n");
+        return;
+    }
+    const char* engine = "tarlowick";
+    const std::uint8_t side = gameState.engineSide;
+    const PgnPlayers players{side == WHITE ? engine : "?", side == BLACK ? engine : "?"};
+    std::string error;
+    if (appendToFile(words[0].c_str(), gameAsPgn(players, todayForPgn()), error) == 1)
+        std::printf("pgn: game appended to %s\n", words[0].c_str());
+    else
+        std::printf("Error (cannot write %s): %s\n", words[0].c_str(), error.c_str());
+}
+
+// The fullmove number of a FEN's sixth field, 1 when it has none.
+int fullmoveNumberOf(const std::string& fen) {
+    const std::vector<std::string> fields = wordsFrom(fen.c_str());
+    int number = 1;
+    if (fields.size() < 6 || readPositiveNumber(fields[5], number) == 0) return 1;
+    return number;
+}
+
+// "12. Nf3" or "12... Nf6" for ply `ply` of a game whose first move is `firstNumber`, `firstSide` to move.
+std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firstSide) {
+    const int fromWhite = ply + firstSide;
+    return std::to_string(firstNumber + fromWhite / 2) + (fromWhite % 2 == 0 ? ". " : "... ") + move.san;
+}
+
+// Plays a game read from a file onto a fresh stack; false, with the error line printed, when
+// a position or move of it cannot be played.
+bool playPgnGame(const PgnGame& game, int number, const char* file) {
+    setStartPosition();
+    int firstNumber = 1;
+    if (const std::string* fen = findTag(game, "FEN")) {
+        if (readFen(fen->c_str()) != 1) {
+            std::printf("Error (illegal position in game %d of %s): %s\n", number, file, fen->c_str());
+            return false;
+        }
+        firstNumber = fullmoveNumberOf(*fen);
+    }
+    const int firstSide = static_cast<int>(currentPosition->sideToMove);
+    for (std::size_t ply = 0; ply < game.moves.size(); ++ply) {
+        const PgnMove& move = game.moves[ply];
+        if (!gameHasRoom()) {
+            std::printf("Error (game %d of %s is too long): more than %d plies\n", number, file, stackIndex());
+            return false;
+        }
+        if (parseSan(move.san.c_str()) != 1) {
+            std::printf("Error (illegal move in game %d of %s): %s (line %d)\n", number, file,
+                        numberedMove(move, static_cast<int>(ply), firstNumber, firstSide).c_str(), move.line);
+            return false;
+        }
+    }
+    return true;
+}
+
+void loadPgnGame(const std::string& line) {
+    const std::vector<std::string> words = wordsFrom(textFrom(line, 5));
+    if (words.empty() || words.size() > 2) {
+        std::printf("Error (usage): load FILE [N]\n");
+        return;
+    }
+    const char* file = words[0].c_str();
+    int number = 1;
+    if (words.size() == 2 && readPositiveNumber(words[1], number) == 0) {
+        std::printf("Error (bad game number): %s\n", words[1].c_str());
+        return;
+    }
+    std::FILE* in = std::fopen(file, "r");
+    if (in == nullptr) {
+        std::printf("Error (cannot read %s): %s\n", file, std::strerror(errno));
+        return;
+    }
+    PgnGame game;
+    std::string error;
+    const int read = readPgnGame(in, number, game, error);
+    const bool failed = std::ferror(in) != 0;
+    const int readErrno = errno;
+    std::fclose(in);
+    if (failed) {
+        std::printf("Error (cannot read %s): %s\n", file, std::strerror(readErrno));
+        return;
+    }
+    if (read == PGN_NO_SUCH_GAME) {
+        std::printf("Error (no game %d in %s)\n", number, file);
+        return;
+    }
+    if (read == PGN_BAD_GAME) {
+        std::printf("Error (cannot read game %d of %s): %s\n", number, file, error.c_str());
+        return;
+    }
+    const SavedGame saved = saveGame();
+    if (!playPgnGame(game, number, file)) {
+        restoreGame(saved);
+        return;
+    }
+    // As a loaded game in a GUI: nobody is on move until "go".
+    gameState.engineSide = SIDE_NONE;
+    gameState.gameOver = std::strcmp(gameOutcome().result, "*") != 0 ? 1 : 0;
+    std::printf("load: game %d of %s, %zu plies\n", number, file, game.moves.size());
+    printBoard();
+}
+
+void runEpdFile(const std::string& line) {
+    const std::vector<std::string> words = wordsFrom(textFrom(line, 4));
+    if (words.size() != 2) {
+        std::printf("Error (usage): epd FILE SECONDS\n");
+        return;
+    }
+    int seconds = 0;
+    if (readPositiveNumber(words[1], seconds) == 0) {
+        std::printf("Error (seconds must be a whole number above 0): %s\n", words[1].c_str());
+        return;
+    }
+    std::FILE* in = std::fopen(words[0].c_str(), "r");
+    if (in == nullptr) {
+        std::printf("Error (cannot read %s): %s\n", words[0].c_str(), std::strerror(errno));
+        return;
+    }
+    // A directory opens but cannot be read.
+    if (const int first = std::getc(in); first != EOF) {
+        std::ungetc(first, in);
+    } else if (std::ferror(in) != 0) {
+        std::printf("Error (cannot read %s): %s\n", words[0].c_str(), std::strerror(errno));
+        std::fclose(in);
+        return;
+    }
+    runEpdSuite(in, words[0].c_str(), seconds);
+    std::fclose(in);
+}
+
 void unknownCommand(const std::string& line) { std::printf("Error (unknown command): %s\n", line.c_str()); }
 
-// Tested in order, the first match winning. The three commands after the move row start with
-// no move text and no earlier word, so they take nothing from the rows above them.
+// Tested in order, the first match winning. The commands after the move row start with no move
+// text and no earlier word, so they take nothing from the rows above them.
 constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"help", Match::WHOLE, help, Then::READ},
     {"new", Match::WHOLE, newGame, Then::READ},
@@ -274,6 +433,9 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"fen ", Match::PREFIX, fenGame, Then::READ},
     {"perft ", Match::PREFIX, perftCount, Then::READ},
     {"divide ", Match::PREFIX, perftDivision, Then::READ},
+    {"pgn ", Match::PREFIX, saveGameAsPgn, Then::READ},
+    {"load ", Match::PREFIX, loadPgnGame, Then::READ},
+    {"epd ", Match::PREFIX, runEpdFile, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 

@@ -27,7 +27,6 @@ void announceResult(const char* line, bool logged) {
     if (engineSettings.logGame == 1) std::fflush(engineSettings.logStream);
 }
 
-
 // At least 100 plies without a capture or a pawn move.
 bool fiftyMovesPassed() { return currentPosition->rule50 > 99; }
 
@@ -51,7 +50,17 @@ int checkGameEnd() {
     return 1;
 }
 
-bool gameHasEnded() { return currentPosition->repetition == 2 || !hasLegalMove() || fiftyMovesPassed(); }
+GameOutcome gameOutcome() {
+    // A position without a legal move cannot have been repeated, so mate and stalemate never
+    // meet a repetition; a mate stands even on the hundredth ply.
+    if (!hasLegalMove()) {
+        if (ownKingAttackers() == 0) return {"1/2-1/2", "Stalemate"};
+        return currentPosition->sideToMove == 1 ? GameOutcome{"1-0", "White mates"} : GameOutcome{"0-1", "Black mates"};
+    }
+    if (currentPosition->repetition == 2) return {"1/2-1/2", "Draw by repetition"};
+    if (fiftyMovesPassed()) return {"1/2-1/2", "Draw by 50 move rule"};
+    return {"*", nullptr};
+}
 
 void logNewGame(const char* opponentName) {
     logLine("%s", "\n ************* New Game ************* \n");

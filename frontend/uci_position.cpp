@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "frontend/engine_state.h"
 #include "frontend/engine_turn.h"
 #include "frontend/game_end.h"
+#include "frontend/saved_game.h"
 
 namespace {
 
@@ -41,18 +41,6 @@ bool readPositionCommand(const char* text, PositionCommand& command) {
     }
     while (words >> word) command.moves.push_back(word);
     return true;
-}
-
-// The game's records, to put back when a command fails halfway.
-struct SavedGame {
-    std::vector<Position> records;
-};
-
-SavedGame saveGame() { return {std::vector<Position>(positionStack, currentPosition + 1)}; }
-
-void restoreGame(const SavedGame& saved) {
-    std::memcpy(positionStack, saved.records.data(), saved.records.size() * sizeof(Position));
-    currentPosition = positionStack + saved.records.size() - 1;
 }
 
 // Puts the command's position on the stack; false, with a message, when it cannot.

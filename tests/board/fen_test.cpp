@@ -178,4 +178,34 @@ TEST(PrintBoard, ShowsWhiteAtTheBottomWithBlackToMove) {
     EXPECT_TRUE(samePosition(*currentPosition, before));
 }
 
+// What readFen reads, writeFen writes back in the same words, and a record reached by moves is
+// written as the FEN that reads back to it.
+TEST(WriteFen, WritesWhatReadFenReads) {
+    const char* fens[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "1k1r3r/p1p3pp/B2b1p2/B2R4/4p2P/P3P3/1PP3P1/6K1 b - - 0 1",
+        "r3k2r/8/8/8/8/8/8/R3K2R b Kq - 37 1",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1",
+        "4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1",
+        "8/8/8/8/8/8/8/K6k w - - 100 1",
+    };
+    for (const char* fen : fens) {
+        ASSERT_TRUE(loadFen(fen)) << fen;
+        char written[FEN_TEXT_SIZE];
+        writeFen(written, *currentPosition);
+        EXPECT_STREQ(written, fen);
+    }
+    setStartPosition();
+    ASSERT_TRUE(playMoves("e2e4 c7c5 g1f3 b8c6 e1e2 c6d4"));
+    const Position played = *currentPosition;
+    char written[FEN_TEXT_SIZE];
+    writeFen(written, played, 4);
+    EXPECT_STREQ(written, "r1bqkbnr/pp1ppppp/8/2p5/3nP3/5N2/PPPPKPPP/RNBQ1B1R w kq - 4 4");
+    ASSERT_TRUE(loadFen(written));
+    EXPECT_TRUE(sameBoard(*currentPosition, played));
+    EXPECT_EQ(currentPosition->castleFlags, played.castleFlags);
+    EXPECT_EQ(currentPosition->rule50, played.rule50);
+}
+
 }  // namespace

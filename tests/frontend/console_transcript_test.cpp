@@ -36,7 +36,10 @@ const std::string HELP =
     "* insert moves with coordinate algebraic notation; e.g.: e2e4\n"
     "fen FEN   - new game from the position FEN\n"
     "perft n   - count the positions n plies deep, with the time taken\n"
-    "divide n  - perft n below each legal move, then the total\n";
+    "divide n  - perft n below each legal move, then the total\n"
+    "pgn f     - append the game to the PGN file f\n"
+    "load f n  - load game n (1 when left out) of the PGN file f\n"
+    "epd f s   - search each position of the EPD file f for s seconds\n";
 
 const std::string DEFAULT_PARAMS =
     "\n[ENGINE]\n"

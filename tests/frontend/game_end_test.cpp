@@ -112,6 +112,24 @@ TEST_P(CheckGameEnd, WritesNothingWhenLoggingIsOff) {
     EXPECT_EQ(readFile(logPath), "");
 }
 
+// The silent outcome (for PGN) says what the first printed line says, and prints nothing.
+TEST_P(CheckGameEnd, OutcomeAgreesWithTheFirstResultLine) {
+    const GameEndCase& c = GetParam();
+    const Position before = *currentPosition;
+    GameOutcome outcome{};
+    EXPECT_EQ(stdoutOf([&] { outcome = gameOutcome(); }), "");
+    EXPECT_EQ(std::memcmp(currentPosition, &before, sizeof(Position)), 0);
+    const std::string expected = c.expectedOutput;
+    if (c.expectedResult == 0) {
+        EXPECT_STREQ(outcome.result, "*");
+        EXPECT_EQ(outcome.reason, nullptr);
+        return;
+    }
+    ASSERT_NE(outcome.reason, nullptr);
+    const std::string line = std::string(outcome.result) + " {" + outcome.reason + "}\n";
+    EXPECT_TRUE(expected.starts_with(line)) << expected << " vs " << line;
+}
+
 INSTANTIATE_TEST_SUITE_P(Positions, CheckGameEnd, testing::ValuesIn(CASES),
                          [](const testing::TestParamInfo<GameEndCase>& test) { return test.param.name; });
 

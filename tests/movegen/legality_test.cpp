@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "board/attacks.h"
+#include "board/legal_moves.h"
 #include "movegen/movegen.h"
 #include "tests/support/board_fixtures.h"
 
@@ -67,6 +69,45 @@ TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
         }
     }
     EXPECT_GT(checked, 100000);
+}
+
+// The board core's own legal-move list (behind SAN and the game records) holds exactly the
+// generators' legal moves, along random games from the same varied starts.
+TEST(Legality, BoardLegalListMatchesTheGenerators) {
+    std::mt19937 random(16);
+    const char* starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "4k3/8/8/KPp4r/8/8/8/8 w - c6 0 1",
+    };
+    for (const char* start : starts) {
+        for (int game = 0; game < 10; ++game) {
+            ASSERT_TRUE(loadFen(start));
+            for (int ply = 0; ply < 150; ++ply) {
+                Move moves[MAX_MOVES];
+                int count = 0;
+                generateAllMoves(moves, count);
+                std::vector<Move> generated;
+                for (int i = 0; i < count; ++i) {
+                    makeMove(moves[i]);
+                    if (opponentKingAttackers() == 0) generated.push_back(moves[i]);
+                    takeBack();
+                }
+                MoveList listed;
+                listLegalMoves(listed);
+                std::vector<Move> board(listed.moves, listed.moves + listed.count);
+                std::sort(generated.begin(), generated.end());
+                std::sort(board.begin(), board.end());
+                ASSERT_EQ(board, generated) << start << " ply " << ply;
+                ASSERT_EQ(anyLegalMove(), !generated.empty());
+                if (generated.empty()) break;
+                makeMove(generated[random() % generated.size()]);
+            }
+        }
+    }
 }
 
 }  // namespace
