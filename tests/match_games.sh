@@ -1,5 +1,24 @@
-# Running and judging a match test; sourced by the match scripts, which define `fail`, `work`
-# (a scratch folder) and `group` (xboard's process group once started).
+# Running and judging a match test; sourced by the match scripts, which define `fail`, and set
+# `group` to xboard's process group once they start it.
+
+# Exits with 77 (skipped) unless every program named is installed; Debian's games are in
+# /usr/games.
+require_tools() {
+  PATH=$PATH:/usr/games
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+  done
+}
+
+# The start of a match script: the programs it needs, a scratch folder `work`, removed with
+# xboard's processes when the script ends.
+begin_match() {
+  require_tools "$@"
+  work=$(mktemp -d)
+  group=
+  trap end_match EXIT
+}
 
 # xboard with -noGUI stays up after the match: ends its whole process group (xvfb, the X server,
 # any adapters and both engines), politely first.

@@ -15,17 +15,14 @@ time_control=${3:-0:03}
 increment=${4:-0.1}
 game_time_limit=${GAME_TIME_LIMIT:-300}  # seconds for one game, whatever its clock
 
-PATH=$PATH:/usr/games
+source "$(dirname "$0")/match_games.sh"
+require_tools xboard fairymax xvfb-run
 book=/usr/share/games/gnuchess/book.bin
-for tool in xboard fairymax xvfb-run; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 [ -r "$book" ] || { echo "SKIP: no book at $book (Debian package gnuchess-book)"; exit 77; }
 
 root=$(mktemp -d)
 work=
 group=
-source "$(dirname "$0")/match_games.sh"
 cleanup() { stop_xboard; rm -rf "$root"; }
 trap cleanup EXIT
 

@@ -13,15 +13,8 @@ engine=${1:?path of the built tarlowick}
 delay=${ANALYSIS_DELAY:-1.5}  # seconds xboard waits on each position
 match_time_limit=${MATCH_TIME_LIMIT:-120}
 
-PATH=$PATH:/usr/games
-for tool in xboard xvfb-run; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-group=
 source "$(dirname "$0")/match_games.sh"
-trap end_match EXIT
+begin_match xboard xvfb-run
 
 fail() {
   echo "FAIL: $*"

@@ -18,15 +18,8 @@ time_control=${3:-0:20}
 if [ "${PONDER:-0}" = 1 ]; then ponder=-ponder; else ponder=-xponder; fi
 match_time_limit=${MATCH_TIME_LIMIT:-300}  # seconds for the whole match
 
-PATH=$PATH:/usr/games
-for tool in xboard fairymax xvfb-run; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-group=
 source "$(dirname "$0")/match_games.sh"
-trap end_match EXIT
+begin_match xboard fairymax xvfb-run
 
 fail() {
   echo "FAIL: $*"
