@@ -60,19 +60,20 @@ sleep 1  # anything the engine still says after the exit
 
 # One record per thinking line: the moves xboard had sent (undo and new taken into account),
 # then the depth and the line's first move; the debug file writes "usermove" and its move as
-# two entries on one line. Lines after "exit" are counted apart.
+# two entries on one line. A line may cross the "exit" on its way; one that comes more than
+# 100 ms after it (the times are xboard's, in milliseconds) is counted apart.
 awk '
   / >first : usermove / { moves = moves " " $NF; next }
   / >first : undo$/     { sub(/ [^ ]+$/, "", moves); next }
   / >first : new$/      { moves = ""; next }
-  / >first : exit$/     { exited = 1; next }
-  / >first : analyze$/  { exited = 0; next }
+  / >first : exit$/     { exitedAt = $1 + 0; next }
+  / >first : analyze$/  { exitedAt = ""; next }
   / <first : *[0-9]+ +-?[0-9]+ +[0-9]+ +[0-9]+ / {
     line = $0; sub(/.*<first : */, "", line)
     n = split(line, f, " ")
     first = ""
     for (i = 5; i <= n; i++) if (f[i] != ".." && f[i] !~ /\.$/) { first = f[i]; break }
-    print (exited ? "AFTER_EXIT" : "LINE") "|" moves "|" f[1] "|" first
+    print (exitedAt != "" && $1 > exitedAt + 100 ? "AFTER_EXIT" : "LINE") "|" moves "|" f[1] "|" first
   }' "$work/debug.txt" >"$work/lines.txt"
 
 [ -s "$work/lines.txt" ] || fail "no thinking line reached xboard"
