@@ -434,8 +434,12 @@ constexpr SearchLineRow ANALYSIS_LINES[] = {
 
 DuringSearch analysisLine(const std::string& line) { return handleWithTable(ANALYSIS_LINES, line); }
 
+// The input is read first: a line for a position the front end has already left, or after its
+// "exit", is not printed.
 void printAnalysisIteration(const Iteration& iteration) {
-    if (!iteration.stopped && engineSettings.postThinking == 1) printAnalysisLine(iteration.depth, iteration.score);
+    pollSearchInput();
+    if (iteration.stopped || searchEndAsked() != SearchEnd::NONE) return;
+    if (engineSettings.postThinking == 1) printAnalysisLine(iteration.depth, iteration.score);
 }
 
 // Analyses the current position until a line needs the loop, "exit", or the analysis ends by

@@ -58,14 +58,17 @@ until grep -q '>first : exit' "$work/debug.txt" 2>/dev/null; do
 done
 sleep 1  # anything the engine still says after the exit
 
-# One record per thinking line: the moves xboard had sent (undo and new taken into account),
-# then the depth and the line's first move; the debug file writes "usermove" and its move as
-# two entries on one line. A line may cross the "exit" on its way; one that comes more than
-# 100 ms after it (the times are xboard's, in milliseconds) is counted apart.
+# One record per thinking line: its number, the moves xboard had sent (undo and new taken into
+# account), the depth and the line's first move; the debug file writes "usermove" and its move
+# as two entries on one line. The times are xboard's, in milliseconds. A line may cross a move
+# on its way, written before the engine read the move: within 20 ms of the move it may belong
+# to the position before, which a CROSSED record gives. A line may cross the "exit" likewise;
+# one that comes more than 100 ms after it is marked AFTER_EXIT.
 awk '
-  / >first : usermove / { moves = moves " " $NF; next }
-  / >first : undo$/     { sub(/ [^ ]+$/, "", moves); next }
-  / >first : new$/      { moves = ""; next }
+  function moved() { before = moves; movedAt = $1 + 0 }
+  / >first : usermove / { moved(); moves = moves " " $NF; next }
+  / >first : undo$/     { moved(); sub(/ [^ ]+$/, "", moves); next }
+  / >first : new$/      { moved(); moves = ""; next }
   / >first : exit$/     { exitedAt = $1 + 0; next }
   / >first : analyze$/  { exitedAt = ""; next }
   / <first : *[0-9]+ +-?[0-9]+ +[0-9]+ +[0-9]+ / {
@@ -73,26 +76,19 @@ awk '
     n = split(line, f, " ")
     first = ""
     for (i = 5; i <= n; i++) if (f[i] != ".." && f[i] !~ /\.$/) { first = f[i]; break }
-    print (exitedAt != "" && $1 > exitedAt + 100 ? "AFTER_EXIT" : "LINE") "|" moves "|" f[1] "|" first
+    ++id
+    print id "|" (exitedAt != "" && $1 > exitedAt + 100 ? "AFTER_EXIT" : "LINE") "|" moves "|" f[1] "|" first
+    if (movedAt != "" && $1 <= movedAt + 20) print id "|CROSSED|" before "|" f[1] "|" first
   }' "$work/debug.txt" >"$work/lines.txt"
 
 [ -s "$work/lines.txt" ] || fail "no thinking line reached xboard"
-grep -q '^AFTER_EXIT' "$work/lines.txt" && fail "a thinking line came after exit"
+grep -q '|AFTER_EXIT|' "$work/lines.txt" && fail "a thinking line came after exit"
 grep -q '<first : stat01: [0-9]* [0-9]* [0-9]* [0-9]* [0-9]*$' "$work/debug.txt" || fail "\".\" got no stat01 line"
 
-# Depths per position, by the number of moves played.
-echo "xboard Analyze Game over $plies plies (${delay} s a position): depths reached in each position"
-for ((ply = 1; ply <= plies; ply++)); do
-  depths=$(awk -F'|' -v ply="$ply" '{ n = split($2, m, " ") } n == ply { print $3 }' "$work/lines.txt" | sort -nu | tr '\n' ' ')
-  count=$(echo "$depths" | wc -w)
-  echo "  after ply $ply: $count depths ($depths)"
-  [ "$count" -ge 3 ] || fail "the position after ply $ply was analysed at $count depths"
-done
-
-# Each position and first move once, through the engine in force mode: "Illegal move" marks a
-# first move the position does not allow.
-checked=0
-while IFS='|' read -r moves first; do
+# Whether `first` is legal after `moves`, through the engine in force mode: "Illegal move"
+# marks a move the position does not allow.
+legal_after() {
+  local moves=$1 first=$2 move
   {
     printf 'xboard\nforce\n'
     for move in $moves; do printf 'usermove %s\n' "$move"; done
@@ -100,8 +96,38 @@ while IFS='|' read -r moves first; do
   } >"$work/check.in"
   (cd "$work/engine" && ./tarlowick <"$work/check.in") >"$work/check.out" 2>&1
   grep -q '^pong 1$' "$work/check.out" || fail "the legality check got no answer: $(tail -3 "$work/check.out")"
-  grep -q '^Illegal move' "$work/check.out" && fail "the line beginning $first is not legal after:$moves"
-  checked=$((checked + 1))
-done < <(cut -d'|' -f2,4 "$work/lines.txt" | sort -u)
-echo "$(wc -l <"$work/lines.txt") thinking lines; the first moves of all $checked distinct positions and lines are legal."
+  ! grep -q '^Illegal move' "$work/check.out"
+}
+
+# Each line's first move must be legal in the position it came in, or, for a line that crossed
+# a move, in the position before; the lines of each position then give its depths.
+declare -A verdict depths_of
+crossed=0
+while IFS='|' read -r id kind moves depth first; do
+  key="$moves|$first"
+  [ -n "${verdict[$key]:-}" ] || { if legal_after "$moves" "$first"; then verdict[$key]=legal; else verdict[$key]=illegal; fi; }
+  case $kind in
+    LINE)
+      if [ "${verdict[$key]}" = legal ]; then
+        plies_in=$(wc -w <<<"$moves")
+        depths_of[$plies_in]="${depths_of[$plies_in]:-} $depth"
+      else
+        pending_id=$id pending="the line beginning $first (depth $depth) is not legal after:$moves"
+      fi ;;
+    CROSSED)
+      [ "${pending_id:-}" = "$id" ] && [ "${verdict[$key]}" = legal ] && { pending_id= pending=; crossed=$((crossed + 1)); } ;;
+  esac
+  if [ -n "${pending_id:-}" ] && [ "$pending_id" != "$id" ]; then fail "$pending"; fi
+done <"$work/lines.txt"
+[ -z "${pending_id:-}" ] || fail "$pending"
+
+echo "xboard Analyze Game over $plies plies (${delay} s a position): depths reached in each position"
+for ((ply = 1; ply <= plies; ply++)); do
+  depths=$(tr ' ' '\n' <<<"${depths_of[$ply]:-}" | sed '/^$/d' | sort -nu | tr '\n' ' ')
+  count=$(wc -w <<<"$depths")
+  echo "  after ply $ply: $count depths ($depths)"
+  [ "$count" -ge 3 ] || fail "the position after ply $ply was analysed at $count depths"
+done
+echo "$(grep -c '|LINE|' "$work/lines.txt") thinking lines, the first move of each legal in its position" \
+  "($crossed crossed a move on the way and belong to the position before it)."
 echo "PASS"
