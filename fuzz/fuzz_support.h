@@ -40,3 +40,15 @@ inline int playEveryMove() {
 inline std::string asText(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
+
+// Runs `play` on each text of `rest`, the texts separated by NUL bytes, in order.
+template <typename Play>
+void forEachText(const std::string& rest, Play play) {
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = rest.find('\0', at);
+        play(rest.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) return;
+        at = end + 1;
+    }
+}

@@ -32,11 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setStartPosition();
     if (readFen(POSITIONS[data[0] % std::size(POSITIONS)]) != 1) std::abort();
     // The rest is a series of SAN texts separated by NUL bytes, played one after another.
-    const std::string rest = asText(data + 1, size - 1);
-    std::size_t at = 0;
-    while (at <= rest.size()) {
-        const std::size_t end = rest.find('\0', at);
-        const std::string text = rest.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    forEachText(asText(data + 1, size - 1), [](const std::string& text) {
         Position* const top = currentPosition;
         const Position before = *top;
         Move move = 0;
@@ -52,9 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (read != 0 || parseSan(text.c_str()) != 0 || currentPosition != top) {
             std::abort();
         }
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
+    });
     playEveryMove();
     return 0;
 }
