@@ -1,6 +1,7 @@
 #include "search/alphabeta.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -9,6 +10,7 @@
 #include "book/position_key.h"
 #include "frontend/engine_state.h"
 #include "movegen/movegen.h"
+#include "search/evaluate.h"
 #include "search/key_update.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
@@ -54,8 +56,13 @@ inline void updateLine(PvLine& line, Move move, const PvLine& child) {
 
 inline bool inCheck() { return ownKingAttackers() != 0; }
 
+// The materialScore of a node's position when its parent worked it out from the move (only
+// for the nodes at the horizon, which evaluate), else UNKNOWN_MATERIAL.
+constexpr int UNKNOWN_MATERIAL = INT_MIN;
+
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key);
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
+           int material = UNKNOWN_MATERIAL);
 
 // What a node knows while it walks its moves.
 struct NodeState {
@@ -67,14 +74,23 @@ struct NodeState {
     bool hasLastScore = false;  // a child search (null move included) has run
     bool searchedLegal = false;
     bool raisedAlpha = false;
+    int material = UNKNOWN_MATERIAL;  // of the node's own position, once a child needed it
+
+    // What a child's search is given for the material of its position: only a child at the
+    // horizon gets it, worked out from this node's own.
+    int childMaterial(const Position& position, Move move) {
+        if (depth != 1) return UNKNOWN_MATERIAL;
+        if (material == UNKNOWN_MATERIAL) material = materialScore(position);
+        return materialAfter(material, position, move);
+    }
 };
 
 // Searches one legal move already made on the stack (`childKey` is the key of the position it
 // led to) and takes it back. Returns true on a cut-off; the caller then stores and returns beta.
-inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey) {
+inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey, int childMaterial) {
     node.child.length = 0;
-    const int score =
-        -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1, childKey);
+    const int score = -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1,
+                                    childKey, childMaterial);
     takeBack();
     node.lastScore = score;
     node.hasLastScore = true;
@@ -203,7 +219,8 @@ private:
 };
 
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key) {
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
+           int material) {
     HashEntry entry;
     const int probe = probeHashAt(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
@@ -215,7 +232,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     // The guard keeps the line inside the position stack whatever the depth asked for.
     if (depth == 0 || stackRoom() < 1) {
         line.length = 0;
-        return quiesce(alpha, beta, mateScore);
+        return material == UNKNOWN_MATERIAL ? quiesce(alpha, beta, mateScore)
+                                            : quiesceWithMaterial(alpha, beta, mateScore, material);
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};
@@ -243,7 +261,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     if (probe == HASH_MOVE_ONLY) {
         char text[6];
         moveToText(text, entry.move, *currentPosition);
-        if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey())) return beta;
+        if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey(), UNKNOWN_MATERIAL))
+            return beta;
     }
 
     // Each phase takes its next move before searching the current one, so the next child's
@@ -255,7 +274,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     for (bool has = captures.next(current); has; current = next) {
         has = captures.next(next);
         lastMove = current.move;
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) return beta;
+        const int childMaterial = node.childMaterial(position, current.move);
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) return beta;
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
@@ -271,7 +291,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         else
             quiets.prefetchLikelyNext();
         lastMove = current.move;
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) {
+        const int childMaterial = node.childMaterial(position, current.move);
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) {
             historyTable[moveFrom(current.move)][moveTo(current.move)] += depth * depth;
             ++historyChanges;
             updateKillers(depth, current.move);

@@ -132,7 +132,7 @@ Move makeRareRecapture(int target, int& score) {
 Move makeCheapestRecapture(int target, int& score) {
     const Position& p = *currentPosition;
     const Bitboard bit = squareBit(target);
-    if (!(opponentPieces(p) & bit) || target >= 56 || target == 40 + p.enPassant)
+    if (!(opponentPieces(p) & bit) || target >= 56 || (p.enPassant != NO_EN_PASSANT && target == 40 + p.enPassant))
         return makeRareRecapture(target, score);
     const int base = 16 * pieceTypeAt(p, target);
     const Bitboard own = p.ownPieces;
@@ -236,8 +236,8 @@ void collectGoodCaptures(ScoredMoveList& out) {
     out.count = kept;
 }
 
-int quiesce(int alpha, int beta, int mateScore) {
-    const int stand = evaluate();
+int quiesceWithMaterial(int alpha, int beta, int mateScore, int material) {
+    const int stand = material + kingScore(*currentPosition);  // evaluate()
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
     if (stackRoom() < 1) return alpha;  // no record left for a capture: the stand-pat value stays
@@ -247,14 +247,20 @@ int quiesce(int alpha, int beta, int mateScore) {
     // Every listed capture is legal, so the first one is always searched and a stop afterwards
     // leaves alpha as the answer (never the no-capture mate or draw value).
     for (; captures.count > 0; --captures.count) {
-        makeMove(pickBestMove(captures));
-        const int score = -quiesce(-beta, -alpha, mateScore - 1);
+        const Move move = pickBestMove(captures);
+        const int childMaterial = materialAfter(material, *currentPosition, move);
+        makeMove(move);
+        const int score = -quiesceWithMaterial(-beta, -alpha, mateScore - 1, childMaterial);
         takeBack();
         if (score >= beta) return beta;
         if (score > alpha) alpha = score;
         if (gameState.stopSearch == 1) break;
     }
     return alpha;
+}
+
+int quiesce(int alpha, int beta, int mateScore) {
+    return quiesceWithMaterial(alpha, beta, mateScore, materialScore(*currentPosition));
 }
 
 void exchangeSelfTest() {
