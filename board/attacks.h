@@ -29,32 +29,72 @@ inline constexpr int KNIGHT_STEPS[8][2] = {{-2, -1}, {-2, 1}, {-1, -2}, {-1, 2},
 inline constexpr std::array<Bitboard, 64> kingAttacks = detail::stepTable(detail::KING_STEPS, 8);
 inline constexpr std::array<Bitboard, 64> knightAttacks = detail::stepTable(detail::KNIGHT_STEPS, 8);
 
-// Rank and file through a square up to the board's edges: one nearest-blocker scan per ray,
-// each ray's scan kept inside its line by a sentinel edge that is always set.
+namespace detail {
+// The squares of a line through each square, the square itself left out.
+constexpr std::array<Bitboard, 64> lineTable(int rankStep, int fileStep) {
+    std::array<Bitboard, 64> table{};
+    for (int s = 0; s < 64; ++s)
+        for (int direction = -1; direction <= 1; direction += 2)
+            for (int r = s / 8 + direction * rankStep, f = s % 8 + direction * fileStep; r >= 0 && r < 8 && f >= 0 && f < 8;
+                 r += direction * rankStep, f += direction * fileStep)
+                table[s] |= squareBit(8 * r + f);
+    return table;
+}
+inline constexpr std::array<Bitboard, 64> FILE_LINES = lineTable(1, 0);
+inline constexpr std::array<Bitboard, 64> DIAGONAL_LINES = lineTable(1, 1);
+inline constexpr std::array<Bitboard, 64> ANTI_DIAGONAL_LINES = lineTable(1, -1);
+
+// Attacks along a file or diagonal, which meets every rank once, so that turning the board
+// over (a byte swap) reverses the line. Below the first blocker above the square, the
+// subtraction borrows through exactly the empty squares; the turned board does the same for
+// the part below.
+constexpr Bitboard lineAttacks(Bitboard bit, Bitboard occupancy, Bitboard line) {
+    Bitboard forward = occupancy & line;
+    Bitboard reverse = byteSwap(forward);
+    forward -= bit;
+    reverse -= byteSwap(bit);
+    return (forward ^ byteSwap(reverse)) & line;
+}
+
+// Attacks within a rank, by file and by the occupancy of the six inner files.
+constexpr std::array<std::array<std::uint8_t, 64>, 8> makeRankAttacks() {
+    std::array<std::array<std::uint8_t, 64>, 8> table{};
+    for (int file = 0; file < 8; ++file)
+        for (int inner = 0; inner < 64; ++inner) {
+            const unsigned occupied = static_cast<unsigned>(inner) << 1;
+            unsigned set = 0;
+            for (int f = file + 1; f < 8; ++f) {
+                set |= 1u << f;
+                if (occupied & (1u << f)) break;
+            }
+            for (int f = file - 1; f >= 0; --f) {
+                set |= 1u << f;
+                if (occupied & (1u << f)) break;
+            }
+            table[file][inner] = static_cast<std::uint8_t>(set);
+        }
+    return table;
+}
+inline constexpr std::array<std::array<std::uint8_t, 64>, 8> RANK_ATTACKS = makeRankAttacks();
+}  // namespace detail
+
+// Rank and file through a square up to and including the first occupied square of each ray,
+// or up to the board's edges. The square must be in the occupancy (it holds the piece), else
+// the set is empty.
 constexpr Bitboard rookAttacks(int square, Bitboard occupancy) {
     const Bitboard bit = squareBit(square);
     if (!(occupancy & bit)) return 0;
-    const Bitboard o = occupancy ^ bit;
-    const int north = lowestSquare((o | RANK_8) & (FILE_A << square));
-    const int south = highestSquare((o | RANK_1) & (FILE_H >> (63 - square)));
-    const int east = lowestSquare((o | FILE_H) & (RANK_1 << square));
-    const int west = highestSquare((o | FILE_A) & (RANK_8 >> (63 - square)));
-    const Bitboard file = (FILE_A << south) & (FILE_H >> (63 - north));
-    const Bitboard rank = (RANK_1 << west) & (RANK_8 >> (63 - east));
-    return (file | rank) & ~bit;
+    const int rankShift = square & 56;
+    const Bitboard rank = Bitboard{detail::RANK_ATTACKS[square & 7][(occupancy >> (rankShift + 1)) & 63]} << rankShift;
+    return rank | detail::lineAttacks(bit, occupancy, detail::FILE_LINES[square]);
 }
 
+// The same for the two diagonals through the square.
 constexpr Bitboard bishopAttacks(int square, Bitboard occupancy) {
     const Bitboard bit = squareBit(square);
     if (!(occupancy & bit)) return 0;
-    const Bitboard o = occupancy ^ bit;
-    const int upRight = lowestSquare((o | FILE_H | RANK_8) & (DIAGONAL << square));
-    const int downLeft = highestSquare((o | FILE_A | RANK_1) & (DIAGONAL >> (63 - square)));
-    const int upLeft = lowestSquare((o | FILE_A | RANK_8) & (ANTI_DIAGONAL << square));
-    const int downRight = highestSquare((o | FILE_H | RANK_1) & (ANTI_DIAGONAL >> (63 - square)));
-    const Bitboard diagonal = (DIAGONAL << downLeft) & (DIAGONAL >> (63 - upRight));
-    const Bitboard antiDiagonal = (ANTI_DIAGONAL << downRight) & (ANTI_DIAGONAL >> (63 - upLeft));
-    return (diagonal | antiDiagonal) & ~bit;
+    return detail::lineAttacks(bit, occupancy, detail::DIAGONAL_LINES[square]) |
+           detail::lineAttacks(bit, occupancy, detail::ANTI_DIAGONAL_LINES[square]);
 }
 
 namespace detail {
