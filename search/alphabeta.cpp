@@ -151,11 +151,13 @@ private:
 // The quiet moves: killers of the node's depth first, then by history, taken from the list's
 // end. Two calls that provably do nothing are skipped: killerToEnd once no killer is left in
 // the list (the node's killer row cannot change while it runs), and historyToEnd when its last
-// call moved nothing and no history counter has changed since.
+// call moved nothing and no history counter has changed since. Each move's counter index is
+// kept beside it, so the history scans read the counters without decoding the moves.
 class QuietOrder {
 public:
-    QuietOrder(const KeyContext& keys, int depth) : keys_(keys), depth_(depth) {
+    QuietOrder(const KeyContext& keys, int depth) : keys_(keys) {
         generateQuiets(list_);
+        for (int i = 0; i < list_.count; ++i) counters_[i] = static_cast<std::uint16_t>(historyIndex(list_.moves[i]));
         if (depth >= 0 && depth < KILLER_ROWS) {
             killer1_ = killerTable[depth][0];
             killer2_ = killerTable[depth][1];
@@ -165,9 +167,11 @@ public:
     bool next(Candidate& out) {
         if (list_.count == 0) return false;
         if (killersLeft_ > 0) {
-            killerToEnd(depth_, list_);
+            killerToEnd();
         } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
-            historyIdle_ = historyToEnd(list_) == 0;
+            historyIdle_ = historyToEnd(
+                               list_.count, [this](int i) { return historyCounter(counters_[i]); },
+                               [this](int i, int j) { exchange(i, j); }) == 0;
             historyChangesSeen_ = historyChanges;
         }
         const int last = --list_.count;
@@ -194,11 +198,10 @@ public:
         } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
             std::int32_t threshold = 1;
             for (int i = 0; i + 1 < count; ++i) {
-                const Move m = list_.moves[i];
-                const std::int32_t h = historyTable[moveFrom(m)][moveTo(m)];
+                const std::int32_t h = historyCounter(counters_[i]);
                 if (h > threshold) {
                     threshold = h;
-                    likely = m;
+                    likely = list_.moves[i];
                 }
             }
         }
@@ -207,10 +210,23 @@ public:
 
 private:
     int isKiller(Move move) const { return move == killer1_ || move == killer2_; }
+    void exchange(int i, int j) {
+        std::swap(list_.moves[i], list_.moves[j]);
+        std::swap(counters_[i], counters_[j]);
+    }
+    // killerToEnd for this node's row, read once: the first killer in list order goes last.
+    void killerToEnd() {
+        const int last = list_.count - 1;
+        for (int i = 0; i <= last; ++i)
+            if (isKiller(list_.moves[i])) {
+                exchange(i, last);
+                return;
+            }
+    }
 
     const KeyContext& keys_;
-    int depth_;
     MoveList list_;
+    std::uint16_t counters_[MOVE_LIST_SIZE];
     Move killer1_ = 0, killer2_ = 0;
     int killersLeft_ = 0;
     bool historyIdle_ = false;

@@ -13,17 +13,6 @@ inline int sumPieces(const SquareTable& table, Bitboard pieces, int mirror) {
     return sum;
 }
 
-// The king's square value, blended from the middle-game table (all 32 pieces on the board) to
-// the end-game table (few pieces). The shift rounds toward minus infinity, as intended.
-inline int sumKings(Bitboard kings, int mirror, int pieceCount) {
-    int sum = 0;
-    for (; kings; kings = withoutLowest(kings)) {
-        const int s = lowestSquare(kings) ^ mirror;
-        sum += (pieceCount * kingMiddleTable[s] + (32 - pieceCount) * kingEndTable[s]) >> 5;
-    }
-    return sum;
-}
-
 }  // namespace
 
 int materialScore(const Position& p) {
@@ -36,13 +25,6 @@ int materialScore(const Position& p) {
         score -= sumPieces(pieceSquareValues[PAWN + t], byType[t] & theirs, 56);
     }
     return score;
-}
-
-int kingScore(const Position& p) {
-    const Bitboard occupied = occupiedSquares(p);
-    const int pieceCount = popCount(occupied);
-    const Bitboard kings = kingsOf(p), own = p.ownPieces;
-    return sumKings(kings & own, 0, pieceCount) - sumKings(kings & (occupied ^ own), 56, pieceCount);
 }
 
 int evaluate() {

@@ -108,7 +108,7 @@ int evaluate();
 // than the kings, which a move changes only on the squares it touches, and the two kings, whose
 // blend hangs on the number of pieces left.
 int materialScore(const Position& p);
-int kingScore(const Position& p);
+inline int kingScore(const Position& p);
 
 namespace detail {
 // Material and square value folded into one lookup per piece type; empty squares and kings 0.
@@ -121,7 +121,25 @@ constexpr std::array<SquareTable, 8> makePieceSquareValues() {
     return values;
 }
 inline constexpr std::array<SquareTable, 8> pieceSquareValues = makePieceSquareValues();
+
+// The king's square value, blended from the middle-game table (all 32 pieces on the board) to
+// the end-game table (few pieces). The shift rounds toward minus infinity, as intended.
+inline int sumKings(Bitboard kings, int mirror, int pieceCount) {
+    int sum = 0;
+    for (; kings; kings = withoutLowest(kings)) {
+        const int s = lowestSquare(kings) ^ mirror;
+        sum += (pieceCount * kingMiddleTable[s] + (32 - pieceCount) * kingEndTable[s]) >> 5;
+    }
+    return sum;
+}
 }  // namespace detail
+
+inline int kingScore(const Position& p) {
+    const Bitboard occupied = occupiedSquares(p);
+    const int pieceCount = popCount(occupied);
+    const Bitboard kings = kingsOf(p), own = p.ownPieces;
+    return detail::sumKings(kings & own, 0, pieceCount) - detail::sumKings(kings & (occupied ^ own), 56, pieceCount);
+}
 
 // materialScore of the position `move` leads to, for its side to move, from `material`, the
 // materialScore of `before`. Holds for every move the generators produce in `before`.
