@@ -125,18 +125,21 @@ Move makeRareRecapture(int target, int& score) {
 }
 
 // The cheapest legal capture onto `target` (a square of the side to move's record), left made
-// on the stack without counting its node; 0 when there is none. Off the last rank, captures
+// on the stack without counting its node; 0 when there is none. Promotions aside, captures
 // of an opponent piece score by attacker type (pawn highest) and the generator emits them
 // type by type, each type from the lowest square, so the first legal one in that order wins.
 // (Within the exchange the en-passant file is always empty: every step follows a capture.)
 Move makeCheapestRecapture(int target, int& score) {
     const Position& p = *currentPosition;
     const Bitboard bit = squareBit(target);
-    if (!(opponentPieces(p) & bit) || target >= 56 || (p.enPassant != NO_EN_PASSANT && target == 40 + p.enPassant))
-        return makeRareRecapture(target, score);
-    const int base = 16 * pieceTypeAt(p, target);
     const Bitboard own = p.ownPieces;
     const Bitboard pawns = pawnsOf(p) & own;
+    const Bitboard pawnTakes = (((pawns << 9) & ~FILE_A) | ((pawns << 7) & ~FILE_H)) & bit;
+    // On the last rank a pawn's capture is a promotion: the rare path, if a pawn can make one.
+    if (!(opponentPieces(p) & bit) || (target >= 56 && pawnTakes) ||
+        (p.enPassant != NO_EN_PASSANT && target == 40 + p.enPassant))
+        return makeRareRecapture(target, score);
+    const int base = 16 * pieceTypeAt(p, target);
     Move move = 0;
     score = base + 6 - PAWN;
     if (((pawns << 9) & ~FILE_A & bit) && tryLegal(encodeMove(PAWN_CAPTURE, target - 9, target)))
