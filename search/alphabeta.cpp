@@ -1,7 +1,6 @@
 #include "search/alphabeta.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -56,10 +55,8 @@ inline void updateLine(PvLine& line, Move move, const PvLine& child) {
 
 inline bool inCheck() { return ownKingAttackers() != 0; }
 
-// The materialScore of a node's position when its parent worked it out from the move (only
-// for the nodes at the horizon, which evaluate), else UNKNOWN_MATERIAL.
-constexpr int UNKNOWN_MATERIAL = INT_MIN;
-
+// `material` is the materialScore of the node's position when its parent worked it out from
+// the move (only for the nodes at the horizon, which evaluate), else UNKNOWN_MATERIAL.
 template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
            int material = UNKNOWN_MATERIAL);
@@ -248,8 +245,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     // The guard keeps the line inside the position stack whatever the depth asked for.
     if (depth == 0 || stackRoom() < 1) {
         line.length = 0;
-        return material == UNKNOWN_MATERIAL ? quiesce(alpha, beta, mateScore)
-                                            : quiesceWithMaterial(alpha, beta, mateScore, material);
+        return quiesceWithMaterial(alpha, beta, mateScore, material);
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};
@@ -272,19 +268,21 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         node.hasLastScore = true;
     }
 
-    // The move remembered for this position goes first. It travels as text, so a move that is
-    // not valid here (a damaged entry, a key shared by another position) is simply refused.
+    const KeyContext keys = keyContext(key, position);
+
+    // The move remembered for this position goes first. It is played as its text would be, so
+    // a move that is not valid here (a damaged entry, a key shared by another position) is
+    // simply refused; what is made is a move of this position, whose key follows from it.
     if (probe == HASH_MOVE_ONLY) {
-        char text[6];
-        moveToText(text, entry.move, *currentPosition);
-        if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey(), UNKNOWN_MATERIAL))
+        if (const Move made = playAsText(entry.move);
+            made != 0 &&
+            searchMadeMove(node, entry.move, keyAfterMove(keys, made), node.childMaterial(position, made)))
             return beta;
     }
 
     // Each phase takes its next move before searching the current one, so the next child's
     // table slot loads while the current subtree is searched.
     Move lastMove = 0;
-    const KeyContext keys = keyContext(key, position);
     CaptureOrder captures(keys);
     Candidate current, next;
     for (bool has = captures.next(current); has; current = next) {

@@ -141,11 +141,18 @@ inline int kingScore(const Position& p) {
     return detail::sumKings(kings & own, 0, pieceCount) - detail::sumKings(kings & (occupied ^ own), 56, pieceCount);
 }
 
+// What materialAfter gives for a move whose result it does not work out.
+inline constexpr int UNKNOWN_MATERIAL = INT32_MIN;
+
 // materialScore of the position `move` leads to, for its side to move, from `material`, the
-// materialScore of `before`. Holds for every move the generators produce in `before`.
+// materialScore of `before`; for every move the generators produce in `before`. En passant is
+// left out (after a null move its file may be stale, and the capture then takes no pawn, or
+// changes whatever stands there), and so is a record that such a capture has left with an own
+// piece on an empty square: for those the answer is UNKNOWN_MATERIAL.
 inline int materialAfter(int material, const Position& before, Move move) {
     using detail::pieceSquareValues;
     const std::uint32_t kind = moveKind(move);
+    if (kind == EN_PASSANT || (before.ownPieces & ~occupiedSquares(before)) != 0) return UNKNOWN_MATERIAL;
     const int from = moveFrom(move), to = moveTo(move);
     const int type = static_cast<int>(kind & 7);
     // The opponent's piece on `to` leaves the board (read from its own side, like evaluate).
@@ -154,13 +161,12 @@ inline int materialAfter(int material, const Position& before, Move move) {
         material += pieceSquareValues[type][to] - pieceSquareValues[type][from];  // kings add 0
     } else if (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
         material += pieceSquareValues[movePromotion(move) & 7][to] - pieceSquareValues[PAWN][from];
-    } else if (kind == EN_PASSANT) {
-        material += pieceSquareValues[PAWN][to] - pieceSquareValues[PAWN][from] +
-                    pieceSquareValues[PAWN][(to - 8) ^ 56];
     } else if (kind == CASTLE_SHORT) {
         material += pieceSquareValues[ROOK][5] - pieceSquareValues[ROOK][7];
-    } else {  // CASTLE_LONG
+    } else if (kind == CASTLE_LONG) {
         material += pieceSquareValues[ROOK][3] - pieceSquareValues[ROOK][0];
+    } else {
+        return UNKNOWN_MATERIAL;
     }
     return -material;  // the new record is seen from the opponent
 }

@@ -240,6 +240,7 @@ void collectGoodCaptures(ScoredMoveList& out) {
 }
 
 int quiesceWithMaterial(int alpha, int beta, int mateScore, int material) {
+    if (material == UNKNOWN_MATERIAL) material = materialScore(*currentPosition);
     const int stand = material + kingScore(*currentPosition);  // evaluate()
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
@@ -262,9 +263,7 @@ int quiesceWithMaterial(int alpha, int beta, int mateScore, int material) {
     return alpha;
 }
 
-int quiesce(int alpha, int beta, int mateScore) {
-    return quiesceWithMaterial(alpha, beta, mateScore, materialScore(*currentPosition));
-}
+int quiesce(int alpha, int beta, int mateScore) { return quiesceWithMaterial(alpha, beta, mateScore, UNKNOWN_MATERIAL); }
 
 void exchangeSelfTest() {
     ScoredMoveList legal;

@@ -10,7 +10,8 @@
 int quiesce(int alpha, int beta, int mateScore);
 
 // The same, given the materialScore of the current position (see evaluate.h), which a caller
-// that knows the previous position's can work out from the move alone.
+// that knows the previous position's can mostly work out from the move alone; UNKNOWN_MATERIAL
+// when it could not.
 int quiesceWithMaterial(int alpha, int beta, int mateScore, int material);
 
 // The legal captures of the side to move whose exchange value is >= 0, in generator order,
