@@ -100,5 +100,9 @@ inline void storeHashAt(PositionKey key, int depth, int score, int flag, Move mo
 }
 
 // Starts loading the slot of `key` into the cache: a probe soon after finds it there instead
-// of waiting for memory.
-inline void prefetchHash(PositionKey key) { __builtin_prefetch(&hashTable.entries[key & hashTable.slotMask]); }
+// of waiting for memory. A quarter of the entries cross into a second cache line.
+inline void prefetchHash(PositionKey key) {
+    const char* const entry = reinterpret_cast<const char*>(&hashTable.entries[key & hashTable.slotMask]);
+    __builtin_prefetch(entry);
+    __builtin_prefetch(entry + sizeof(HashEntry) - 1);
+}
