@@ -33,30 +33,30 @@ inline int countSparse(Bitboard set) {
     return n;
 }
 
-// Whether the nearest piece on the ray (run towards higher squares when `upwards`) is in
-// `theirs`: then the slider at the ray's start captures it.
+// The nearest piece on the ray (run towards higher squares when `upwards`), or nothing.
 template <bool upwards>
-inline int capturesAlong(Bitboard ray, Bitboard occupied, Bitboard theirs) {
+inline Bitboard nearestOn(Bitboard ray, Bitboard occupied) {
     const Bitboard blockers = ray & occupied;
-    if (!blockers) return 0;
-    const Bitboard nearest = upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers));
-    return (nearest & theirs) != 0;
+    // The extra bit 0 only keeps the scan defined: a downward ray never holds square 0 and a
+    // blocker, the mask drops it again.
+    return upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers | 1)) & blockers;
 }
 
+// A slider captures the nearest piece on each of its rays when that piece is an opponent's.
 inline int rookCaptures(int square, Bitboard occupied, Bitboard theirs) {
     using namespace detail;
-    return capturesAlong<true>(RAYS[NORTH][square], occupied, theirs) +
-           capturesAlong<true>(RAYS[EAST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[WEST][square], occupied, theirs);
+    const Bitboard nearest = nearestOn<true>(RAYS[NORTH][square], occupied) | nearestOn<true>(RAYS[EAST][square], occupied) |
+                             nearestOn<false>(RAYS[SOUTH][square], occupied) |
+                             nearestOn<false>(RAYS[WEST][square], occupied);
+    return popCount(nearest & theirs);
 }
 
 inline int bishopCaptures(int square, Bitboard occupied, Bitboard theirs) {
     using namespace detail;
-    return capturesAlong<true>(RAYS[NORTH_EAST][square], occupied, theirs) +
-           capturesAlong<true>(RAYS[NORTH_WEST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH_WEST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH_EAST][square], occupied, theirs);
+    const Bitboard nearest =
+        nearestOn<true>(RAYS[NORTH_EAST][square], occupied) | nearestOn<true>(RAYS[NORTH_WEST][square], occupied) |
+        nearestOn<false>(RAYS[SOUTH_WEST][square], occupied) | nearestOn<false>(RAYS[SOUTH_EAST][square], occupied);
+    return popCount(nearest & theirs);
 }
 
 // How many entries generateCaptures writes for the current position. A slider captures the
