@@ -235,7 +235,7 @@ template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
            int material) {
     HashEntry entry;
-    const int probe = probeHashAt(key, entry, depth, alpha, beta);
+    const int probe = probeHashForSearch(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
     if constexpr (testDraws) {

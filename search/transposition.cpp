@@ -33,9 +33,17 @@ HashEntry* newTable(std::size_t entries) {
     return static_cast<HashEntry*>(memory);
 }
 
+// The tags of a new table, all 0: a zeroed slot's (generation 0, key 0). Written once, like
+// the entries.
+HashTag* newTags(std::size_t entries) {
+    void* const memory = std::malloc(entries * sizeof(HashTag));
+    if (memory != nullptr) std::memset(memory, 0, entries * sizeof(HashTag));
+    return static_cast<HashTag*>(memory);
+}
+
 TranspositionTable defaultTable() {
     const std::size_t entries = hashEntriesFor(DEFAULT_HASH_MB);
-    return TranspositionTable{newTable(entries), entries - 1, 1};
+    return TranspositionTable{newTable(entries), entries - 1, 1, newTags(entries)};
 }
 
 }  // namespace
@@ -54,9 +62,14 @@ int resizeHash(int megabytes) {
         return 1;
     }
     HashEntry* const table = newTable(entries);
-    if (table == nullptr) return 0;
+    HashTag* const tags = table != nullptr ? newTags(entries) : nullptr;
+    if (tags == nullptr) {
+        std::free(table);
+        return 0;
+    }
     std::free(hashTable.entries);
-    hashTable = TranspositionTable{table, entries - 1, 1};
+    std::free(hashTable.tags);
+    hashTable = TranspositionTable{table, entries - 1, 1, tags};
     return 1;
 }
 

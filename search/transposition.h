@@ -33,10 +33,16 @@ inline constexpr int DEFAULT_HASH_MB = 24;
 inline constexpr int MIN_HASH_MB = 1;
 inline constexpr int MAX_HASH_MB = 1024;
 
+// Beside each entry a 16-bit tag: the low byte of the generation that wrote it and the top
+// byte of its key. The search reads the tags first; they fit the caches far better than the
+// entries, and most probes are ruled out by the tag alone.
+using HashTag = std::uint16_t;
+
 struct TranspositionTable {
     HashEntry* entries;
     std::uint64_t slotMask;      // entries - 1
     std::uint16_t generation;    // of the current search; never 0, the mark of a zeroed entry
+    HashTag* tags;               // one per entry
 };
 extern TranspositionTable hashTable;
 
@@ -87,7 +93,23 @@ inline int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, in
     return probeAnswer(out, key, depth, alpha, beta);
 }
 
+// The tag an entry for `key` written now carries.
+inline HashTag hashTag(PositionKey key) {
+    return static_cast<HashTag>(((hashTable.generation & 0xFFu) << 8) | static_cast<unsigned>(key >> 56));
+}
+
+// probeHashAt for the search, which reads the copy only when the answer is HASH_MOVE_ONLY:
+// when the slot's tag differs from the one an entry for `key` would carry now, the slot holds
+// another position or nothing written since the last clear, so the answer is HASH_MISS without
+// reading the entry (and `out` is left as it was). Key 0 reads an empty slot as its own, so it
+// always takes the full probe.
+inline int probeHashForSearch(PositionKey key, HashEntry& out, int depth, int alpha, int beta) {
+    if (hashTable.tags[key & hashTable.slotMask] != hashTag(key) && key != 0) return HASH_MISS;
+    return probeHashAt(key, out, depth, alpha, beta);
+}
+
 inline void storeHashAt(PositionKey key, int depth, int score, int flag, Move move) {
+    hashTable.tags[key & hashTable.slotMask] = hashTag(key);
     // Search depths stay far below 256, so the byte holds them exactly.
     hashTable.entries[key & hashTable.slotMask] = HashEntry{
         .key = key,
@@ -103,6 +125,7 @@ inline void storeHashAt(PositionKey key, int depth, int score, int flag, Move mo
 // of waiting for memory. A quarter of the entries cross into a second cache line.
 inline void prefetchHash(PositionKey key) {
     const char* const entry = reinterpret_cast<const char*>(&hashTable.entries[key & hashTable.slotMask]);
+    __builtin_prefetch(&hashTable.tags[key & hashTable.slotMask]);
     __builtin_prefetch(entry);
     __builtin_prefetch(entry + sizeof(HashEntry) - 1);
 }
