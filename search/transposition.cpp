@@ -33,8 +33,7 @@ HashEntry* newTable(std::size_t entries) {
     return static_cast<HashEntry*>(memory);
 }
 
-// The tags of a new table, all 0: a zeroed slot's (generation 0, key 0). Written once, like
-// the entries.
+// The tags of a new table, all 0, like a cleared one's. Written once, like the entries.
 HashTag* newTags(std::size_t entries) {
     void* const memory = std::malloc(entries * sizeof(HashTag));
     if (memory != nullptr) std::memset(memory, 0, entries * sizeof(HashTag));
@@ -74,6 +73,7 @@ int resizeHash(int megabytes) {
 }
 
 void clearHash() {
+    std::memset(hashTable.tags, 0, hashEntryCount() * sizeof(HashTag));  // a twenty-fourth of the table
     // Only when the search numbers run out are the entries zeroed, which makes every old one
     // read as empty again under the numbers that follow.
     if (++hashTable.generation == 0) {

@@ -154,8 +154,7 @@ TEST_F(TranspositionTest, NoEntryComesBackWhenTheClearCountWraps) {
 // The search's probe reads a slot's tag first and answers HASH_MISS from it alone when it can;
 // its answer (and the copy, whenever the entry was read) must be the full probe's in every
 // state of the slot: written for the key, for another key of the same slot with the same or
-// another top byte, emptied, emptied 256 clears later (the tag's generation byte comes round),
-// and for key 0, which an empty slot holds.
+// another top byte, emptied, emptied many times over, and for key 0, which an empty slot holds.
 TEST_F(TranspositionTest, TagFilteredProbeAnswersAsTheFullProbe) {
     const PositionKey key = 0x463B96181691FC9CULL;
     const PositionKey sameTop = key ^ (PositionKey{1} << 40), otherTop = key ^ (PositionKey{1} << 60);
