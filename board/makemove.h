@@ -69,11 +69,10 @@ struct Board {
 constexpr unsigned nextReversiblePly(unsigned rule50) { return rule50 + (rule50 != 255); }
 
 // After a reversible move: find the latest earlier record with the same side to move and the
-// same placement inside the rule50 window.
-inline void scanRepetition(Position& p) {
+// same placement inside the rule50 window. `reachable` is the number of records below `p`.
+inline void scanRepetition(Position& p, int reachable) {
     const int window = p.rule50;
     if (window < 2) return;  // the same side to move was last on move two plies ago
-    const int reachable = stackIndex();
     const Position* earlier = &p - 2;
     for (int distance = 2; distance <= window && distance <= reachable; distance += 2, earlier -= 2) {
         if (earlier->ownPieces == p.ownPieces && earlier->typePlane0 == p.typePlane0 &&
@@ -83,14 +82,11 @@ inline void scanRepetition(Position& p) {
         }
     }
 }
-}  // namespace detail
 
-[[gnu::always_inline]] inline void makeMove(Move move) {
-    using namespace detail;
-    ++nodeCount;
-    const Position& before = *currentPosition;
-    Position& after = *(currentPosition + 1);
-    currentPosition = &after;
+// makeMove without its bookkeeping: `after`, the stack record right above `before`, becomes
+// `before` changed for the move and turned over. Loops that make many moves from one record
+// count the nodes and step currentPosition themselves.
+[[gnu::always_inline]] inline void makeMoveOnto(const Position& before, Position& after, Move move) {
 
     const std::uint32_t kind = moveKind(move);
     const int from = moveFrom(move), to = moveTo(move);
@@ -172,7 +168,15 @@ inline void scanRepetition(Position& p) {
     after.rule50 = static_cast<std::uint8_t>(rule50);
     after.repetition = 0;
     after.sideToMove = before.sideToMove ^ 1u;  // only ever 0 or 1
-    if (reversible) scanRepetition(after);
+    if (reversible) scanRepetition(after, static_cast<int>(&after - positionStack));
+}
+}  // namespace detail
+
+[[gnu::always_inline]] inline void makeMove(Move move) {
+    ++nodeCount;
+    Position& after = *(currentPosition + 1);
+    detail::makeMoveOnto(*currentPosition, after, move);
+    currentPosition = &after;
 }
 
 // Takes back the last move made (or the unchanged copy of a rejected code).

@@ -31,15 +31,39 @@ inline void forEachLegalMove(Visit&& visit) {
     for (int i = quiets.count - 1; i >= 0; --i) tryMove(quiets.moves[i], shortcut, visit);
 }
 
+// One move of the last ply, made into the record above `before` and tested: 1 when legal.
+[[gnu::always_inline]] inline int legalLeaf(const Position& before, Position& after, Move move,
+                                            const LegalityShortcut& shortcut) {
+    detail::makeMoveOnto(before, after, move);
+    return !shortcut.needsTest(move) || !opponentKingAttacked(after);
+}
+
+// The last ply, in the same order: every move is made and tested like any other, and the
+// legal ones counted. The moves all start from one record, so the loop keeps the node count and
+// the stack pointer to itself until it is done.
+std::uint64_t countLegalMoves() {
+    const LegalityShortcut shortcut = LegalityShortcut::forCurrentPosition();
+    const Position& before = *currentPosition;
+    Position& after = *(currentPosition + 1);
+    std::uint64_t count = 0;
+    ScoredMoveList captures;
+    generateCaptures(captures);
+    const int made = captures.count;
+    for (; captures.count > 0; --captures.count) count += legalLeaf(before, after, pickBestMove(captures), shortcut);
+    MoveList quiets;
+    generateQuiets(quiets);
+    for (int i = quiets.count - 1; i >= 0; --i) count += legalLeaf(before, after, quiets.moves[i], shortcut);
+    nodeCount += static_cast<std::uint32_t>(made + quiets.count);
+    return count;
+}
+
 }  // namespace
 
 std::uint64_t perft(int depth) {
     if (depth <= 0) return 1;
+    if (depth == 1) return countLegalMoves();
     std::uint64_t total = 0;
-    if (depth == 1)
-        forEachLegalMove([&](Move) { ++total; });
-    else
-        forEachLegalMove([&](Move) { total += perft(depth - 1); });
+    forEachLegalMove([&](Move) { total += perft(depth - 1); });
     return total;
 }
 
