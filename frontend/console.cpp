@@ -8,6 +8,7 @@
 #include "board/movetext.h"
 #include "board/position.h"
 #include "book/book.h"
+#include "frontend/bench_command.h"
 #include "frontend/command_table.h"
 #include "frontend/engine_state.h"
 #include "frontend/engine_turn.h"
@@ -52,7 +53,8 @@ constexpr const char* HELP_TEXT =
     "* insert moves with coordinate algebraic notation; e.g.: e2e4\n"
     "fen FEN   - new game from the position FEN\n"
     "perft n   - count the positions n plies deep, with the time taken\n"
-    "divide n  - perft n below each legal move, then the total\n";
+    "divide n  - perft n below each legal move, then the total\n"
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -274,6 +276,7 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"fen ", Match::PREFIX, fenGame, Then::READ},
     {"perft ", Match::PREFIX, perftCount, Then::READ},
     {"divide ", Match::PREFIX, perftDivision, Then::READ},
+    {"bench", Match::PREFIX, benchCommand, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 
