@@ -19,10 +19,11 @@
 namespace {
 
 // Commands whose cost grows with their argument (deep searches, the perft suite, long clocks)
-// are left out: the fuzzer looks for faults, not for slow inputs.
+// or is large anyway (the search benchmark) are left out: the fuzzer looks for faults, not for
+// slow inputs.
 bool expensive(const std::string& line) {
-    for (const char* word : {"test", "perft", "divide", "sd", "st", "ini", "go depth", "go nodes", "go movetime",
-                             "go wtime", "go btime", "go infinite"})
+    for (const char* word : {"test", "bench", "perft", "divide", "sd", "st", "ini", "go depth", "go nodes",
+                             "go movetime", "go wtime", "go btime", "go infinite"})
         if (line.rfind(word, 0) == 0) return true;
     return false;
 }
