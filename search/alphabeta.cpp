@@ -234,7 +234,7 @@ private:
 template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
            int material) {
-    HashEntry entry;
+    HashEntry entry{};  // read only when the probe found this position
     const int probe = probeHashForSearch(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
