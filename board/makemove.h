@@ -5,6 +5,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 #include "board/move.h"
 #include "board/position.h"
@@ -83,80 +84,50 @@ inline void scanRepetition(Position& p, int reachable) {
     }
 }
 
-// makeMove without its bookkeeping: `after`, the stack record right above `before`, becomes
-// `before` changed for the move and turned over. Loops that make many moves from one record
-// count the nodes and step currentPosition themselves.
-[[gnu::always_inline]] inline void makeMoveOnto(const Position& before, Position& after, Move move) {
-
-    const std::uint32_t kind = moveKind(move);
+// Steps 4 to 8 of makeMove for one kind, which the caller knows to be one of the seventeen:
+// `after`, the stack record right above `before`, becomes `before` changed for the move and
+// turned over.
+template <std::uint32_t kind>
+[[gnu::always_inline]] inline void makeKindOnto(const Position& before, Position& after, Move move) {
     const int from = moveFrom(move), to = moveTo(move);
     const Bitboard fromBit = squareBit(from), toBit = squareBit(to), fromTo = fromBit | toBit;
     Board b{before.ownPieces, before.typePlane0, before.typePlane1, before.typePlane2};
     unsigned castleFlags = before.castleFlags;
     unsigned enPassant = NO_EN_PASSANT;
-    unsigned rule50 = 0;
-    bool reversible = false;
+    constexpr int type = static_cast<int>(kind & 7);
+    constexpr bool reversible = (kind >= KNIGHT_MOVE && kind <= KING_MOVE) || kind == CASTLE_SHORT || kind == CASTLE_LONG;
 
-    switch (kind) {
-        case PAWN_PUSH:
-            b.movePiece(PAWN, fromTo);
-            // A double step from rank 2 to rank 4 opens en passant on its file.
-            if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
-            break;
-        case KNIGHT_MOVE: b.movePiece(KNIGHT, fromTo); reversible = true; break;
-        case BISHOP_MOVE: b.movePiece(BISHOP, fromTo); reversible = true; break;
-        case QUEEN_MOVE: b.movePiece(QUEEN, fromTo); reversible = true; break;
-        case ROOK_MOVE:
-            b.movePiece(ROOK, fromTo);
-            castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
-            reversible = true;
-            break;
-        case KING_MOVE:
-            b.movePiece(KING, fromTo);
-            castleFlags &= 0xFCu;
-            reversible = true;
-            break;
-        case PAWN_CAPTURE: b.capture(PAWN, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
-        case KNIGHT_CAPTURE: b.capture(KNIGHT, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
-        case BISHOP_CAPTURE: b.capture(BISHOP, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
-        case QUEEN_CAPTURE: b.capture(QUEEN, fromTo, toBit); castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]}; break;
-        case ROOK_CAPTURE:
-            b.capture(ROOK, fromTo, toBit);
-            castleFlags &= ~unsigned(OWN_CORNER_RIGHTS[from] | OPPONENT_CORNER_RIGHTS[to]);
-            break;
-        case KING_CAPTURE:
-            b.capture(KING, fromTo, toBit);
-            castleFlags &= ~unsigned(0x03 | OPPONENT_CORNER_RIGHTS[to]);
-            break;
-        case PROMOTION_CAPTURE:
+    if constexpr (kind == PAWN_PUSH) {
+        b.movePiece(PAWN, fromTo);
+        // A double step from rank 2 to rank 4 opens en passant on its file.
+        if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
+    } else if constexpr (kind >= KNIGHT_MOVE && kind <= KING_MOVE) {
+        b.movePiece(type, fromTo);
+        if constexpr (type == ROOK) castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
+        if constexpr (type == KING) castleFlags &= 0xFCu;
+    } else if constexpr (kind >= PAWN_CAPTURE && kind <= KING_CAPTURE) {
+        b.capture(type, fromTo, toBit);
+        unsigned lost = OPPONENT_CORNER_RIGHTS[to];
+        if constexpr (type == ROOK) lost |= OWN_CORNER_RIGHTS[from];
+        if constexpr (type == KING) lost |= 0x03u;
+        castleFlags &= ~lost;
+    } else if constexpr (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
+        if constexpr (kind == PROMOTION_CAPTURE) {
             b.clearSquare(toBit);
             castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]};
-            [[fallthrough]];
-        case PROMOTION:
-            b.own ^= fromTo;
-            b.plane0 &= ~fromBit;
-            b.placePiece(movePromotion(move), toBit);
-            break;
-        case CASTLE_SHORT:
-            b.castle(fromTo, squareBit(5) | squareBit(7));
-            castleFlags &= 0xFCu;
-            reversible = true;
-            break;
-        case CASTLE_LONG:
-            b.castle(fromTo, squareBit(0) | squareBit(3));
-            castleFlags &= 0xFCu;
-            reversible = true;
-            break;
-        case EN_PASSANT:
-            b.movePiece(PAWN, fromTo);
-            b.plane0 &= ~squareBit(to - 8);
-            break;
-        default:
-            // Not a move: the new record stays an unchanged copy for the caller to pop.
-            after = before;
-            return;
+        }
+        b.own ^= fromTo;
+        b.plane0 &= ~fromBit;
+        b.placePiece(movePromotion(move), toBit);
+    } else if constexpr (kind == CASTLE_SHORT || kind == CASTLE_LONG) {
+        b.castle(fromTo, kind == CASTLE_SHORT ? squareBit(5) | squareBit(7) : squareBit(0) | squareBit(3));
+        castleFlags &= 0xFCu;
+    } else {
+        static_assert(kind == EN_PASSANT);
+        b.movePiece(PAWN, fromTo);
+        b.plane0 &= ~squareBit(to - 8);
     }
-    if (reversible) rule50 = nextReversiblePly(before.rule50);
+    const unsigned rule50 = reversible ? nextReversiblePly(before.rule50) : 0u;
 
     // Written turned over, for the opponent.
     after.ownPieces = byteSwap((b.plane0 | b.plane1 | b.plane2) ^ b.own);
@@ -168,7 +139,43 @@ inline void scanRepetition(Position& p, int reachable) {
     after.rule50 = static_cast<std::uint8_t>(rule50);
     after.repetition = 0;
     after.sideToMove = before.sideToMove ^ 1u;  // only ever 0 or 1
-    if (reversible) scanRepetition(after, static_cast<int>(&after - positionStack));
+    if constexpr (reversible) scanRepetition(after, static_cast<int>(&after - positionStack));
+}
+
+// Calls `make` with the move's kind as a compile-time constant; codes that are no move go to
+// `other`.
+template <typename Make, typename Other>
+[[gnu::always_inline]] inline void dispatchKind(std::uint32_t kind, Make&& make, Other&& other) {
+    switch (kind) {
+        case PAWN_PUSH: make(std::integral_constant<std::uint32_t, PAWN_PUSH>{}); return;
+        case KNIGHT_MOVE: make(std::integral_constant<std::uint32_t, KNIGHT_MOVE>{}); return;
+        case BISHOP_MOVE: make(std::integral_constant<std::uint32_t, BISHOP_MOVE>{}); return;
+        case ROOK_MOVE: make(std::integral_constant<std::uint32_t, ROOK_MOVE>{}); return;
+        case QUEEN_MOVE: make(std::integral_constant<std::uint32_t, QUEEN_MOVE>{}); return;
+        case KING_MOVE: make(std::integral_constant<std::uint32_t, KING_MOVE>{}); return;
+        case PAWN_CAPTURE: make(std::integral_constant<std::uint32_t, PAWN_CAPTURE>{}); return;
+        case KNIGHT_CAPTURE: make(std::integral_constant<std::uint32_t, KNIGHT_CAPTURE>{}); return;
+        case BISHOP_CAPTURE: make(std::integral_constant<std::uint32_t, BISHOP_CAPTURE>{}); return;
+        case ROOK_CAPTURE: make(std::integral_constant<std::uint32_t, ROOK_CAPTURE>{}); return;
+        case QUEEN_CAPTURE: make(std::integral_constant<std::uint32_t, QUEEN_CAPTURE>{}); return;
+        case KING_CAPTURE: make(std::integral_constant<std::uint32_t, KING_CAPTURE>{}); return;
+        case PROMOTION: make(std::integral_constant<std::uint32_t, PROMOTION>{}); return;
+        case CASTLE_SHORT: make(std::integral_constant<std::uint32_t, CASTLE_SHORT>{}); return;
+        case PROMOTION_CAPTURE: make(std::integral_constant<std::uint32_t, PROMOTION_CAPTURE>{}); return;
+        case CASTLE_LONG: make(std::integral_constant<std::uint32_t, CASTLE_LONG>{}); return;
+        case EN_PASSANT: make(std::integral_constant<std::uint32_t, EN_PASSANT>{}); return;
+        default: other(); return;
+    }
+}
+
+// makeMove without its bookkeeping: one branch on the kind. Loops that make many moves from one
+// record count the nodes and step currentPosition themselves.
+[[gnu::always_inline]] inline void makeMoveOnto(const Position& before, Position& after, Move move) {
+    dispatchKind(
+        moveKind(move),
+        [&](auto kind) __attribute__((always_inline)) { makeKindOnto<decltype(kind)::value>(before, after, move); },
+        // Not a move: the new record stays an unchanged copy for the caller to pop.
+        [&] { after = before; });
 }
 }  // namespace detail
 

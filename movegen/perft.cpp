@@ -52,7 +52,21 @@ std::uint64_t countLegalMoves() {
     for (; captures.count > 0; --captures.count) count += legalLeaf(before, after, pickBestMove(captures), shortcut);
     MoveList quiets;
     generateQuiets(quiets);
-    for (int i = quiets.count - 1; i >= 0; --i) count += legalLeaf(before, after, quiets.moves[i], shortcut);
+    // The quiet moves come in runs of one kind (castling, king, queens, ..., pawns), so each run
+    // is made with one decision on the kind instead of one per move.
+    for (int i = quiets.count - 1; i >= 0;) {
+        const std::uint32_t kind = moveKind(quiets.moves[i]);
+        detail::dispatchKind(
+            kind,
+            [&](auto constant) __attribute__((always_inline)) {
+                do {
+                    const Move move = quiets.moves[i];
+                    detail::makeKindOnto<decltype(constant)::value>(before, after, move);
+                    count += !shortcut.needsTest(move) || !opponentKingAttacked(after);
+                } while (--i >= 0 && moveKind(quiets.moves[i]) == kind);
+            },
+            [&] { count += legalLeaf(before, after, quiets.moves[i--], shortcut); });
+    }
     nodeCount += static_cast<std::uint32_t>(made + quiets.count);
     return count;
 }
