@@ -59,10 +59,14 @@ std::uint64_t countLegalMoves() {
         detail::dispatchKind(
             kind,
             [&](auto constant) __attribute__((always_inline)) {
+                constexpr std::uint32_t runKind = decltype(constant)::value;
                 do {
                     const Move move = quiets.moves[i];
-                    detail::makeKindOnto<decltype(constant)::value>(before, after, move);
-                    count += !shortcut.needsTest(move) || !opponentKingAttacked(after);
+                    detail::makeKindOnto<runKind>(before, after, move);
+                    // King moves and castling always take the test (the king's square is in
+                    // mustTest); other quiet moves when they leave a square in it.
+                    const bool test = (runKind & 7) == KING || ((shortcut.mustTest >> moveFrom(move)) & 1);
+                    count += !test || !opponentKingAttacked(after);
                 } while (--i >= 0 && moveKind(quiets.moves[i]) == kind);
             },
             [&] { count += legalLeaf(before, after, quiets.moves[i--], shortcut); });
