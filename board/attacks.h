@@ -175,31 +175,42 @@ inline bool nearestOnRay(int square, Bitboard sliders, Bitboard occupied) {
 }
 }  // namespace detail
 
-// Yes/no form of opponentKingAttackers for the legality filters: the cheap pieces first, then
-// only the rays on which a slider of the right kind actually stands.
-inline bool opponentKingAttacked(const Position& p) {
-    using namespace detail;
-    const Bitboard own = p.ownPieces;
+namespace detail {
+// Whether a piece among `attackers` attacks `king`, from whose side `pawnSquares` are the
+// squares that attacking pawns would stand on: the cheap pieces first, then only the rays on
+// which a slider of the right kind actually stands.
+inline bool kingAttackedBy(const Position& p, Bitboard attackers, Bitboard king, Bitboard pawnSquares) {
     const Bitboard plane0 = p.typePlane0, plane1 = p.typePlane1, plane2 = p.typePlane2;
-    const Bitboard king = plane1 & plane2 & ~own;
     const int k = lowestSquare(king);
-    const Bitboard ownPawns = own & plane0 & ~(plane1 | plane2);
-    const Bitboard ownKnights = own & plane1 & ~(plane0 | plane2);
-    const Bitboard ownKings = own & plane1 & plane2;
-    if ((ownPawns & pawnAttackersFromBelow(king)) | (ownKnights & knightAttacks[k]) | (ownKings & kingAttacks[k]))
-        return true;
+    const Bitboard pawns = attackers & plane0 & ~(plane1 | plane2);
+    const Bitboard knights = attackers & plane1 & ~(plane0 | plane2);
+    const Bitboard kings = attackers & plane1 & plane2;
+    if ((pawns & pawnSquares) | (knights & knightAttacks[k]) | (kings & kingAttacks[k])) return true;
     const Bitboard occupied = plane0 | plane1 | plane2;
-    if (const Bitboard rookers = own & plane2 & ~plane1 & rookLines[k]) {
+    if (const Bitboard rookers = attackers & plane2 & ~plane1 & rookLines[k]) {
         if (nearestOnRay<NORTH>(k, rookers, occupied) || nearestOnRay<EAST>(k, rookers, occupied) ||
             nearestOnRay<SOUTH>(k, rookers, occupied) || nearestOnRay<WEST>(k, rookers, occupied))
             return true;
     }
-    if (const Bitboard bishopers = own & plane0 & (plane1 ^ plane2) & bishopLines[k]) {
+    if (const Bitboard bishopers = attackers & plane0 & (plane1 ^ plane2) & bishopLines[k]) {
         if (nearestOnRay<NORTH_EAST>(k, bishopers, occupied) || nearestOnRay<NORTH_WEST>(k, bishopers, occupied) ||
             nearestOnRay<SOUTH_WEST>(k, bishopers, occupied) || nearestOnRay<SOUTH_EAST>(k, bishopers, occupied))
             return true;
     }
     return false;
+}
+}  // namespace detail
+
+// Yes/no form of opponentKingAttackers for the legality filters.
+inline bool opponentKingAttacked(const Position& p) {
+    const Bitboard king = p.typePlane1 & p.typePlane2 & ~p.ownPieces;
+    return detail::kingAttackedBy(p, p.ownPieces, king, pawnAttackersFromBelow(king));
+}
+
+// Yes/no form of ownKingAttackers: whether the side to move is in check.
+inline bool ownKingAttacked(const Position& p) {
+    const Bitboard king = p.typePlane1 & p.typePlane2 & p.ownPieces;
+    return detail::kingAttackedBy(p, opponentPieces(p), king, pawnAttackersFromAbove(king));
 }
 
 // Settles most legality tests before the move is made: unless the side to move is in check, a
@@ -213,7 +224,7 @@ struct LegalityShortcut {
         const Position& p = *currentPosition;
         const Bitboard kingBit = p.ownPieces & p.typePlane1 & p.typePlane2;
         const int k = lowestSquare(kingBit);
-        if (ownKingAttackers() != 0) return {~Bitboard{0}};
+        if (ownKingAttacked(p)) return {~Bitboard{0}};
         const Bitboard theirs = opponentPieces(p);
         Bitboard mustTest = kingBit;
         // Squares strictly between the king and each lined-up slider: what each side's rays

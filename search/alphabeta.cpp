@@ -53,7 +53,7 @@ inline void updateLine(PvLine& line, Move move, const PvLine& child) {
     line.length = copied + 1;
 }
 
-inline bool inCheck() { return ownKingAttackers() != 0; }
+inline bool inCheck() { return ownKingAttacked(*currentPosition); }
 
 // `material` is the materialScore of the node's position when its parent worked it out from
 // the move (only for the nodes at the horizon, which evaluate), else UNKNOWN_MATERIAL.
