@@ -179,7 +179,8 @@ namespace detail {
 // Whether a piece among `attackers` attacks `king`, from whose side `pawnSquares` are the
 // squares that attacking pawns would stand on: the cheap pieces first, then only the rays on
 // which a slider of the right kind actually stands.
-inline bool kingAttackedBy(const Position& p, Bitboard attackers, Bitboard king, Bitboard pawnSquares) {
+[[gnu::always_inline]] inline bool kingAttackedBy(const Position& p, Bitboard attackers, Bitboard king,
+                                                  Bitboard pawnSquares) {
     const Bitboard plane0 = p.typePlane0, plane1 = p.typePlane1, plane2 = p.typePlane2;
     const int k = lowestSquare(king);
     const Bitboard pawns = attackers & plane0 & ~(plane1 | plane2);
@@ -202,7 +203,7 @@ inline bool kingAttackedBy(const Position& p, Bitboard attackers, Bitboard king,
 }  // namespace detail
 
 // Yes/no form of opponentKingAttackers for the legality filters.
-inline bool opponentKingAttacked(const Position& p) {
+[[gnu::always_inline]] inline bool opponentKingAttacked(const Position& p) {
     const Bitboard king = p.typePlane1 & p.typePlane2 & ~p.ownPieces;
     return detail::kingAttackedBy(p, p.ownPieces, king, pawnAttackersFromBelow(king));
 }
