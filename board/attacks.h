@@ -34,10 +34,12 @@ namespace detail {
 constexpr std::array<Bitboard, 64> lineTable(int rankStep, int fileStep) {
     std::array<Bitboard, 64> table{};
     for (int s = 0; s < 64; ++s)
-        for (int direction = -1; direction <= 1; direction += 2)
-            for (int r = s / 8 + direction * rankStep, f = s % 8 + direction * fileStep; r >= 0 && r < 8 && f >= 0 && f < 8;
-                 r += direction * rankStep, f += direction * fileStep)
+        for (int direction = -1; direction <= 1; direction += 2) {
+            const int rankDelta = direction * rankStep, fileDelta = direction * fileStep;
+            for (int r = s / 8 + rankDelta, f = s % 8 + fileDelta; r >= 0 && r < 8 && f >= 0 && f < 8;
+                 r += rankDelta, f += fileDelta)
                 table[s] |= squareBit(8 * r + f);
+        }
     return table;
 }
 inline constexpr std::array<Bitboard, 64> FILE_LINES = lineTable(1, 0);

@@ -49,10 +49,6 @@ struct Board {
         plane1 &= ~target;
         plane2 &= ~target;
     }
-    void capture(int type, Bitboard fromTo, Bitboard target) {
-        clearSquare(target);
-        movePiece(type, fromTo);
-    }
     // The king's two squares and the rook's two squares.
     void castle(Bitboard kingFromTo, Bitboard rookFromTo) {
         own ^= kingFromTo | rookFromTo;
@@ -84,52 +80,9 @@ inline void scanRepetition(Position& p, int reachable) {
     }
 }
 
-// Steps 4 to 8 of makeMove for one kind, which the caller knows to be one of the seventeen:
-// `after`, the stack record right above `before`, becomes `before` changed for the move and
-// turned over.
-template <std::uint32_t kind>
-[[gnu::always_inline]] inline void makeKindOnto(const Position& before, Position& after, Move move) {
-    const int from = moveFrom(move), to = moveTo(move);
-    const Bitboard fromBit = squareBit(from), toBit = squareBit(to), fromTo = fromBit | toBit;
-    Board b{before.ownPieces, before.typePlane0, before.typePlane1, before.typePlane2};
-    unsigned castleFlags = before.castleFlags;
-    unsigned enPassant = NO_EN_PASSANT;
-    constexpr int type = static_cast<int>(kind & 7);
-    constexpr bool reversible = (kind >= KNIGHT_MOVE && kind <= KING_MOVE) || kind == CASTLE_SHORT || kind == CASTLE_LONG;
-
-    if constexpr (kind == PAWN_PUSH) {
-        b.movePiece(PAWN, fromTo);
-        // A double step from rank 2 to rank 4 opens en passant on its file.
-        if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
-    } else if constexpr (kind >= KNIGHT_MOVE && kind <= KING_MOVE) {
-        b.movePiece(type, fromTo);
-        if constexpr (type == ROOK) castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
-        if constexpr (type == KING) castleFlags &= 0xFCu;
-    } else if constexpr (kind >= PAWN_CAPTURE && kind <= KING_CAPTURE) {
-        b.capture(type, fromTo, toBit);
-        unsigned lost = OPPONENT_CORNER_RIGHTS[to];
-        if constexpr (type == ROOK) lost |= OWN_CORNER_RIGHTS[from];
-        if constexpr (type == KING) lost |= 0x03u;
-        castleFlags &= ~lost;
-    } else if constexpr (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
-        if constexpr (kind == PROMOTION_CAPTURE) {
-            b.clearSquare(toBit);
-            castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]};
-        }
-        b.own ^= fromTo;
-        b.plane0 &= ~fromBit;
-        b.placePiece(movePromotion(move), toBit);
-    } else if constexpr (kind == CASTLE_SHORT || kind == CASTLE_LONG) {
-        b.castle(fromTo, kind == CASTLE_SHORT ? squareBit(5) | squareBit(7) : squareBit(0) | squareBit(3));
-        castleFlags &= 0xFCu;
-    } else {
-        static_assert(kind == EN_PASSANT);
-        b.movePiece(PAWN, fromTo);
-        b.plane0 &= ~squareBit(to - 8);
-    }
-    const unsigned rule50 = reversible ? nextReversiblePly(before.rule50) : 0u;
-
-    // Written turned over, for the opponent.
+// Writes the changed board and state into `after`, turned over for the opponent; repetition 0.
+[[gnu::always_inline]] inline void writeTurned(Position& after, const Board& b, unsigned castleFlags,
+                                               unsigned enPassant, unsigned rule50, std::uint32_t sideToMove) {
     after.ownPieces = byteSwap((b.plane0 | b.plane1 | b.plane2) ^ b.own);
     after.typePlane0 = byteSwap(b.plane0);
     after.typePlane1 = byteSwap(b.plane1);
@@ -138,34 +91,7 @@ template <std::uint32_t kind>
     after.enPassant = static_cast<std::uint8_t>(enPassant);
     after.rule50 = static_cast<std::uint8_t>(rule50);
     after.repetition = 0;
-    after.sideToMove = before.sideToMove ^ 1u;  // only ever 0 or 1
-    if constexpr (reversible) scanRepetition(after, static_cast<int>(&after - positionStack));
-}
-
-// Calls `make` with the move's kind as a compile-time constant; codes that are no move go to
-// `other`.
-template <typename Make, typename Other>
-[[gnu::always_inline]] inline void dispatchKind(std::uint32_t kind, Make&& make, Other&& other) {
-    switch (kind) {
-        case PAWN_PUSH: make(std::integral_constant<std::uint32_t, PAWN_PUSH>{}); return;
-        case KNIGHT_MOVE: make(std::integral_constant<std::uint32_t, KNIGHT_MOVE>{}); return;
-        case BISHOP_MOVE: make(std::integral_constant<std::uint32_t, BISHOP_MOVE>{}); return;
-        case ROOK_MOVE: make(std::integral_constant<std::uint32_t, ROOK_MOVE>{}); return;
-        case QUEEN_MOVE: make(std::integral_constant<std::uint32_t, QUEEN_MOVE>{}); return;
-        case KING_MOVE: make(std::integral_constant<std::uint32_t, KING_MOVE>{}); return;
-        case PAWN_CAPTURE: make(std::integral_constant<std::uint32_t, PAWN_CAPTURE>{}); return;
-        case KNIGHT_CAPTURE: make(std::integral_constant<std::uint32_t, KNIGHT_CAPTURE>{}); return;
-        case BISHOP_CAPTURE: make(std::integral_constant<std::uint32_t, BISHOP_CAPTURE>{}); return;
-        case ROOK_CAPTURE: make(std::integral_constant<std::uint32_t, ROOK_CAPTURE>{}); return;
-        case QUEEN_CAPTURE: make(std::integral_constant<std::uint32_t, QUEEN_CAPTURE>{}); return;
-        case KING_CAPTURE: make(std::integral_constant<std::uint32_t, KING_CAPTURE>{}); return;
-        case PROMOTION: make(std::integral_constant<std::uint32_t, PROMOTION>{}); return;
-        case CASTLE_SHORT: make(std::integral_constant<std::uint32_t, CASTLE_SHORT>{}); return;
-        case PROMOTION_CAPTURE: make(std::integral_constant<std::uint32_t, PROMOTION_CAPTURE>{}); return;
-        case CASTLE_LONG: make(std::integral_constant<std::uint32_t, CASTLE_LONG>{}); return;
-        case EN_PASSANT: make(std::integral_constant<std::uint32_t, EN_PASSANT>{}); return;
-        default: other(); return;
-    }
+    after.sideToMove = sideToMove ^ 1u;  // only ever 0 or 1
 }
 
 // The planes each piece type sets, all ones or zero, and the own castling rights a piece of
@@ -195,15 +121,79 @@ inline constexpr std::array<PieceTraits, 8> PIECE_TRAITS = makePieceTraits();
                   (before.typePlane1 & ~toBit) ^ (fromTo & piece.planes[1]),
                   (before.typePlane2 & ~toBit) ^ (fromTo & piece.planes[2])};
     const unsigned castleFlags = before.castleFlags & ~unsigned(piece.leaving[from] | OPPONENT_CORNER_RIGHTS[to]);
-    after.ownPieces = byteSwap((b.plane0 | b.plane1 | b.plane2) ^ b.own);
-    after.typePlane0 = byteSwap(b.plane0);
-    after.typePlane1 = byteSwap(b.plane1);
-    after.typePlane2 = byteSwap(b.plane2);
-    after.castleFlags = std::rotl(static_cast<std::uint8_t>(castleFlags), 4);
-    after.enPassant = NO_EN_PASSANT;
-    after.rule50 = 0;
-    after.repetition = 0;
-    after.sideToMove = before.sideToMove ^ 1u;  // only ever 0 or 1
+    writeTurned(after, b, castleFlags, NO_EN_PASSANT, 0, before.sideToMove);
+}
+
+// Steps 4 to 8 of makeMove for one kind, which the caller knows to be one of the seventeen:
+// `after`, the stack record right above `before`, becomes `before` changed for the move and
+// turned over.
+template <std::uint32_t kind>
+[[gnu::always_inline]] inline void makeKindOnto(const Position& before, Position& after, Move move) {
+    const int from = moveFrom(move), to = moveTo(move);
+    const Bitboard fromBit = squareBit(from), toBit = squareBit(to), fromTo = fromBit | toBit;
+    Board b{before.ownPieces, before.typePlane0, before.typePlane1, before.typePlane2};
+    unsigned castleFlags = before.castleFlags;
+    unsigned enPassant = NO_EN_PASSANT;
+    constexpr int type = static_cast<int>(kind & 7);
+    constexpr bool reversible =
+        (kind >= KNIGHT_MOVE && kind <= KING_MOVE) || kind == CASTLE_SHORT || kind == CASTLE_LONG;
+
+    if constexpr (kind == PAWN_PUSH) {
+        b.movePiece(PAWN, fromTo);
+        // A double step from rank 2 to rank 4 opens en passant on its file.
+        if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
+    } else if constexpr (kind >= KNIGHT_MOVE && kind <= KING_MOVE) {
+        b.movePiece(type, fromTo);
+        if constexpr (type == ROOK) castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
+        if constexpr (type == KING) castleFlags &= 0xFCu;
+    } else if constexpr (kind >= PAWN_CAPTURE && kind <= KING_CAPTURE) {
+        makeCaptureOnto(before, after, move);
+        return;
+    } else if constexpr (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
+        if constexpr (kind == PROMOTION_CAPTURE) {
+            b.clearSquare(toBit);
+            castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]};
+        }
+        b.own ^= fromTo;
+        b.plane0 &= ~fromBit;
+        b.placePiece(movePromotion(move), toBit);
+    } else if constexpr (kind == CASTLE_SHORT || kind == CASTLE_LONG) {
+        b.castle(fromTo, kind == CASTLE_SHORT ? squareBit(5) | squareBit(7) : squareBit(0) | squareBit(3));
+        castleFlags &= 0xFCu;
+    } else {
+        static_assert(kind == EN_PASSANT);
+        b.movePiece(PAWN, fromTo);
+        b.plane0 &= ~squareBit(to - 8);
+    }
+    writeTurned(after, b, castleFlags, enPassant, reversible ? nextReversiblePly(before.rule50) : 0u,
+                before.sideToMove);
+    if constexpr (reversible) scanRepetition(after, static_cast<int>(&after - positionStack));
+}
+
+// Calls `make` with the move's kind as a compile-time constant; codes that are no move go to
+// `other`.
+template <typename Make, typename Other>
+[[gnu::always_inline]] inline void dispatchKind(std::uint32_t kind, Make&& make, Other&& other) {
+    switch (kind) {
+        case PAWN_PUSH: make(std::integral_constant<std::uint32_t, PAWN_PUSH>{}); return;
+        case KNIGHT_MOVE: make(std::integral_constant<std::uint32_t, KNIGHT_MOVE>{}); return;
+        case BISHOP_MOVE: make(std::integral_constant<std::uint32_t, BISHOP_MOVE>{}); return;
+        case ROOK_MOVE: make(std::integral_constant<std::uint32_t, ROOK_MOVE>{}); return;
+        case QUEEN_MOVE: make(std::integral_constant<std::uint32_t, QUEEN_MOVE>{}); return;
+        case KING_MOVE: make(std::integral_constant<std::uint32_t, KING_MOVE>{}); return;
+        case PAWN_CAPTURE: make(std::integral_constant<std::uint32_t, PAWN_CAPTURE>{}); return;
+        case KNIGHT_CAPTURE: make(std::integral_constant<std::uint32_t, KNIGHT_CAPTURE>{}); return;
+        case BISHOP_CAPTURE: make(std::integral_constant<std::uint32_t, BISHOP_CAPTURE>{}); return;
+        case ROOK_CAPTURE: make(std::integral_constant<std::uint32_t, ROOK_CAPTURE>{}); return;
+        case QUEEN_CAPTURE: make(std::integral_constant<std::uint32_t, QUEEN_CAPTURE>{}); return;
+        case KING_CAPTURE: make(std::integral_constant<std::uint32_t, KING_CAPTURE>{}); return;
+        case PROMOTION: make(std::integral_constant<std::uint32_t, PROMOTION>{}); return;
+        case CASTLE_SHORT: make(std::integral_constant<std::uint32_t, CASTLE_SHORT>{}); return;
+        case PROMOTION_CAPTURE: make(std::integral_constant<std::uint32_t, PROMOTION_CAPTURE>{}); return;
+        case CASTLE_LONG: make(std::integral_constant<std::uint32_t, CASTLE_LONG>{}); return;
+        case EN_PASSANT: make(std::integral_constant<std::uint32_t, EN_PASSANT>{}); return;
+        default: other(); return;
+    }
 }
 
 // makeMove without its bookkeeping: plain captures on one path, the other kinds by one branch

@@ -45,9 +45,9 @@ inline Bitboard nearestOn(Bitboard ray, Bitboard occupied) {
 // A slider captures the nearest piece on each of its rays when that piece is an opponent's.
 inline int rookCaptures(int square, Bitboard occupied, Bitboard theirs) {
     using namespace detail;
-    const Bitboard nearest = nearestOn<true>(RAYS[NORTH][square], occupied) | nearestOn<true>(RAYS[EAST][square], occupied) |
-                             nearestOn<false>(RAYS[SOUTH][square], occupied) |
-                             nearestOn<false>(RAYS[WEST][square], occupied);
+    const Bitboard nearest =
+        nearestOn<true>(RAYS[NORTH][square], occupied) | nearestOn<true>(RAYS[EAST][square], occupied) |
+        nearestOn<false>(RAYS[SOUTH][square], occupied) | nearestOn<false>(RAYS[WEST][square], occupied);
     return popCount(nearest & theirs);
 }
 
@@ -263,7 +263,9 @@ int quiesceWithMaterial(int alpha, int beta, int mateScore, int material) {
     return alpha;
 }
 
-int quiesce(int alpha, int beta, int mateScore) { return quiesceWithMaterial(alpha, beta, mateScore, UNKNOWN_MATERIAL); }
+int quiesce(int alpha, int beta, int mateScore) {
+    return quiesceWithMaterial(alpha, beta, mateScore, UNKNOWN_MATERIAL);
+}
 
 void exchangeSelfTest() {
     ScoredMoveList legal;
