@@ -88,10 +88,6 @@ int fillTargets(const Position& p, int type, int from, bool promoting, MoveTarge
     return 2;
 }
 
-}  // namespace
-
-namespace {
-
 // The move of the piece on `from` to `to` (record squares) with `promotion` (0 for none), made
 // when it is legal. Returns the move made, or 0 with the stack unchanged.
 Move makeFromSquares(int from, int to, int promotion) {

@@ -37,8 +37,8 @@ inline int countSparse(Bitboard set) {
 template <bool upwards>
 inline Bitboard nearestOn(Bitboard ray, Bitboard occupied) {
     const Bitboard blockers = ray & occupied;
-    // The extra bit 0 only keeps the scan defined: a downward ray never holds square 0 and a
-    // blocker, the mask drops it again.
+    // The extra bit 0 only keeps the scan defined on an empty ray: it is never above a real
+    // blocker, and the mask drops it again.
     return upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers | 1)) & blockers;
 }
 
