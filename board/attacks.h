@@ -217,8 +217,8 @@ inline bool ownKingAttacked(const Position& p) {
 }
 
 // Settles most legality tests before the move is made: unless the side to move is in check, a
-// move can only expose its own king when the moving piece stands between the king and an
-// opponent slider that lines up with it. King moves, castling and en passant (two pieces leave
+// move can only expose its own king when the moving piece is the one piece between the king and
+// an opponent slider that lines up with it. King moves, castling and en passant (two pieces leave
 // their squares) are always tested.
 struct LegalityShortcut {
     Bitboard mustTest;  // origins whose moves need the full test after making them
@@ -228,19 +228,24 @@ struct LegalityShortcut {
         const Bitboard kingBit = p.ownPieces & p.typePlane1 & p.typePlane2;
         const int k = lowestSquare(kingBit);
         if (ownKingAttacked(p)) return {~Bitboard{0}};
-        const Bitboard theirs = opponentPieces(p);
+        const Bitboard theirs = opponentPieces(p), occupied = occupiedSquares(p);
         Bitboard mustTest = kingBit;
-        // Squares strictly between the king and each lined-up slider: what each side's rays
-        // reach with only the other one on the board.
+        // The own piece that alone stands between the king and a lined-up slider (the squares
+        // between are what each side's rays reach with only the other one on the board). With
+        // two or more between, moving one of them uncovers nothing.
+        auto pinned = [&](Bitboard between) {
+            const Bitboard blockers = between & occupied;
+            return withoutLowest(blockers) == 0 ? blockers & p.ownPieces : 0;
+        };
         for (Bitboard set = theirs & rookSlidersOf(p) & rookLines[k]; set; set = withoutLowest(set)) {
             const int s = lowestSquare(set);
             const Bitboard pair = kingBit | squareBit(s);
-            mustTest |= rookAttacks(k, pair) & rookAttacks(s, pair);
+            mustTest |= pinned(rookAttacks(k, pair) & rookAttacks(s, pair));
         }
         for (Bitboard set = theirs & bishopSlidersOf(p) & bishopLines[k]; set; set = withoutLowest(set)) {
             const int s = lowestSquare(set);
             const Bitboard pair = kingBit | squareBit(s);
-            mustTest |= bishopAttacks(k, pair) & bishopAttacks(s, pair);
+            mustTest |= pinned(bishopAttacks(k, pair) & bishopAttacks(s, pair));
         }
         return {mustTest};
     }
