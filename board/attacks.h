@@ -29,32 +29,74 @@ inline constexpr int KNIGHT_STEPS[8][2] = {{-2, -1}, {-2, 1}, {-1, -2}, {-1, 2},
 inline constexpr std::array<Bitboard, 64> kingAttacks = detail::stepTable(detail::KING_STEPS, 8);
 inline constexpr std::array<Bitboard, 64> knightAttacks = detail::stepTable(detail::KNIGHT_STEPS, 8);
 
-// Rank and file through a square up to the board's edges: one nearest-blocker scan per ray,
-// each ray's scan kept inside its line by a sentinel edge that is always set.
+namespace detail {
+// The squares of a line through each square, the square itself left out.
+constexpr std::array<Bitboard, 64> lineTable(int rankStep, int fileStep) {
+    std::array<Bitboard, 64> table{};
+    for (int s = 0; s < 64; ++s)
+        for (int direction = -1; direction <= 1; direction += 2) {
+            const int rankDelta = direction * rankStep, fileDelta = direction * fileStep;
+            for (int r = s / 8 + rankDelta, f = s % 8 + fileDelta; r >= 0 && r < 8 && f >= 0 && f < 8;
+                 r += rankDelta, f += fileDelta)
+                table[s] |= squareBit(8 * r + f);
+        }
+    return table;
+}
+inline constexpr std::array<Bitboard, 64> FILE_LINES = lineTable(1, 0);
+inline constexpr std::array<Bitboard, 64> DIAGONAL_LINES = lineTable(1, 1);
+inline constexpr std::array<Bitboard, 64> ANTI_DIAGONAL_LINES = lineTable(1, -1);
+
+// Attacks along a file or diagonal, which meets every rank once, so that turning the board
+// over (a byte swap) reverses the line. Below the first blocker above the square, the
+// subtraction borrows through exactly the empty squares; the turned board does the same for
+// the part below.
+constexpr Bitboard lineAttacks(Bitboard bit, Bitboard occupancy, Bitboard line) {
+    Bitboard forward = occupancy & line;
+    Bitboard reverse = byteSwap(forward);
+    forward -= bit;
+    reverse -= byteSwap(bit);
+    return (forward ^ byteSwap(reverse)) & line;
+}
+
+// Attacks within a rank, by file and by the occupancy of the six inner files.
+constexpr std::array<std::array<std::uint8_t, 64>, 8> makeRankAttacks() {
+    std::array<std::array<std::uint8_t, 64>, 8> table{};
+    for (int file = 0; file < 8; ++file)
+        for (int inner = 0; inner < 64; ++inner) {
+            const unsigned occupied = static_cast<unsigned>(inner) << 1;
+            unsigned set = 0;
+            for (int f = file + 1; f < 8; ++f) {
+                set |= 1u << f;
+                if (occupied & (1u << f)) break;
+            }
+            for (int f = file - 1; f >= 0; --f) {
+                set |= 1u << f;
+                if (occupied & (1u << f)) break;
+            }
+            table[file][inner] = static_cast<std::uint8_t>(set);
+        }
+    return table;
+}
+inline constexpr std::array<std::array<std::uint8_t, 64>, 8> RANK_ATTACKS = makeRankAttacks();
+}  // namespace detail
+
+// Rank and file through a square up to and including the first occupied square of each ray,
+// or up to the board's edges. The square must be in the occupancy (it holds the piece), else
+// the set is empty.
 constexpr Bitboard rookAttacks(int square, Bitboard occupancy) {
     const Bitboard bit = squareBit(square);
     if (!(occupancy & bit)) return 0;
-    const Bitboard o = occupancy ^ bit;
-    const int north = lowestSquare((o | RANK_8) & (FILE_A << square));
-    const int south = highestSquare((o | RANK_1) & (FILE_H >> (63 - square)));
-    const int east = lowestSquare((o | FILE_H) & (RANK_1 << square));
-    const int west = highestSquare((o | FILE_A) & (RANK_8 >> (63 - square)));
-    const Bitboard file = (FILE_A << south) & (FILE_H >> (63 - north));
-    const Bitboard rank = (RANK_1 << west) & (RANK_8 >> (63 - east));
-    return (file | rank) & ~bit;
+    const int rankShift = square & 56;
+    const Bitboard rank = Bitboard{detail::RANK_ATTACKS[square & 7][(occupancy >> (rankShift + 1)) & 63]} << rankShift;
+    return rank | detail::lineAttacks(bit, occupancy, detail::FILE_LINES[square]);
 }
 
+// The same for the two diagonals through the square.
 constexpr Bitboard bishopAttacks(int square, Bitboard occupancy) {
     const Bitboard bit = squareBit(square);
     if (!(occupancy & bit)) return 0;
-    const Bitboard o = occupancy ^ bit;
-    const int upRight = lowestSquare((o | FILE_H | RANK_8) & (DIAGONAL << square));
-    const int downLeft = highestSquare((o | FILE_A | RANK_1) & (DIAGONAL >> (63 - square)));
-    const int upLeft = lowestSquare((o | FILE_A | RANK_8) & (ANTI_DIAGONAL << square));
-    const int downRight = highestSquare((o | FILE_H | RANK_1) & (ANTI_DIAGONAL >> (63 - square)));
-    const Bitboard diagonal = (DIAGONAL << downLeft) & (DIAGONAL >> (63 - upRight));
-    const Bitboard antiDiagonal = (ANTI_DIAGONAL << downRight) & (ANTI_DIAGONAL >> (63 - upLeft));
-    return (diagonal | antiDiagonal) & ~bit;
+    return detail::lineAttacks(bit, occupancy, detail::DIAGONAL_LINES[square]) |
+           detail::lineAttacks(bit, occupancy, detail::ANTI_DIAGONAL_LINES[square]);
 }
 
 namespace detail {
@@ -135,36 +177,48 @@ inline bool nearestOnRay(int square, Bitboard sliders, Bitboard occupied) {
 }
 }  // namespace detail
 
-// Yes/no form of opponentKingAttackers for the legality filters: the cheap pieces first, then
-// only the rays on which a slider of the right kind actually stands.
-inline bool opponentKingAttacked(const Position& p) {
-    using namespace detail;
-    const Bitboard own = p.ownPieces;
+namespace detail {
+// Whether a piece among `attackers` attacks `king`, from whose side `pawnSquares` are the
+// squares that attacking pawns would stand on: the cheap pieces first, then only the rays on
+// which a slider of the right kind actually stands.
+[[gnu::always_inline]] inline bool kingAttackedBy(const Position& p, Bitboard attackers, Bitboard king,
+                                                  Bitboard pawnSquares) {
     const Bitboard plane0 = p.typePlane0, plane1 = p.typePlane1, plane2 = p.typePlane2;
-    const Bitboard king = plane1 & plane2 & ~own;
     const int k = lowestSquare(king);
-    const Bitboard ownPawns = own & plane0 & ~(plane1 | plane2);
-    const Bitboard ownKnights = own & plane1 & ~(plane0 | plane2);
-    const Bitboard ownKings = own & plane1 & plane2;
-    if ((ownPawns & pawnAttackersFromBelow(king)) | (ownKnights & knightAttacks[k]) | (ownKings & kingAttacks[k]))
-        return true;
+    const Bitboard pawns = attackers & plane0 & ~(plane1 | plane2);
+    const Bitboard knights = attackers & plane1 & ~(plane0 | plane2);
+    const Bitboard kings = attackers & plane1 & plane2;
+    if ((pawns & pawnSquares) | (knights & knightAttacks[k]) | (kings & kingAttacks[k])) return true;
     const Bitboard occupied = plane0 | plane1 | plane2;
-    if (const Bitboard rookers = own & plane2 & ~plane1 & rookLines[k]) {
+    if (const Bitboard rookers = attackers & plane2 & ~plane1 & rookLines[k]) {
         if (nearestOnRay<NORTH>(k, rookers, occupied) || nearestOnRay<EAST>(k, rookers, occupied) ||
             nearestOnRay<SOUTH>(k, rookers, occupied) || nearestOnRay<WEST>(k, rookers, occupied))
             return true;
     }
-    if (const Bitboard bishopers = own & plane0 & (plane1 ^ plane2) & bishopLines[k]) {
+    if (const Bitboard bishopers = attackers & plane0 & (plane1 ^ plane2) & bishopLines[k]) {
         if (nearestOnRay<NORTH_EAST>(k, bishopers, occupied) || nearestOnRay<NORTH_WEST>(k, bishopers, occupied) ||
             nearestOnRay<SOUTH_WEST>(k, bishopers, occupied) || nearestOnRay<SOUTH_EAST>(k, bishopers, occupied))
             return true;
     }
     return false;
 }
+}  // namespace detail
+
+// Yes/no form of opponentKingAttackers for the legality filters.
+[[gnu::always_inline]] inline bool opponentKingAttacked(const Position& p) {
+    const Bitboard king = p.typePlane1 & p.typePlane2 & ~p.ownPieces;
+    return detail::kingAttackedBy(p, p.ownPieces, king, pawnAttackersFromBelow(king));
+}
+
+// Yes/no form of ownKingAttackers: whether the side to move is in check.
+inline bool ownKingAttacked(const Position& p) {
+    const Bitboard king = p.typePlane1 & p.typePlane2 & p.ownPieces;
+    return detail::kingAttackedBy(p, opponentPieces(p), king, pawnAttackersFromAbove(king));
+}
 
 // Settles most legality tests before the move is made: unless the side to move is in check, a
-// move can only expose its own king when the moving piece stands between the king and an
-// opponent slider that lines up with it. King moves, castling and en passant (two pieces leave
+// move can only expose its own king when the moving piece is the one piece between the king and
+// an opponent slider that lines up with it. King moves, castling and en passant (two pieces leave
 // their squares) are always tested.
 struct LegalityShortcut {
     Bitboard mustTest;  // origins whose moves need the full test after making them
@@ -173,20 +227,25 @@ struct LegalityShortcut {
         const Position& p = *currentPosition;
         const Bitboard kingBit = p.ownPieces & p.typePlane1 & p.typePlane2;
         const int k = lowestSquare(kingBit);
-        if (ownKingAttackers() != 0) return {~Bitboard{0}};
-        const Bitboard theirs = opponentPieces(p);
+        if (ownKingAttacked(p)) return {~Bitboard{0}};
+        const Bitboard theirs = opponentPieces(p), occupied = occupiedSquares(p);
         Bitboard mustTest = kingBit;
-        // Squares strictly between the king and each lined-up slider: what each side's rays
-        // reach with only the other one on the board.
+        // The own piece that alone stands between the king and a lined-up slider (the squares
+        // between are what each side's rays reach with only the other one on the board). With
+        // two or more between, moving one of them uncovers nothing.
+        auto pinned = [&](Bitboard between) {
+            const Bitboard blockers = between & occupied;
+            return withoutLowest(blockers) == 0 ? blockers & p.ownPieces : 0;
+        };
         for (Bitboard set = theirs & rookSlidersOf(p) & rookLines[k]; set; set = withoutLowest(set)) {
             const int s = lowestSquare(set);
             const Bitboard pair = kingBit | squareBit(s);
-            mustTest |= rookAttacks(k, pair) & rookAttacks(s, pair);
+            mustTest |= pinned(rookAttacks(k, pair) & rookAttacks(s, pair));
         }
         for (Bitboard set = theirs & bishopSlidersOf(p) & bishopLines[k]; set; set = withoutLowest(set)) {
             const int s = lowestSquare(set);
             const Bitboard pair = kingBit | squareBit(s);
-            mustTest |= bishopAttacks(k, pair) & bishopAttacks(s, pair);
+            mustTest |= pinned(bishopAttacks(k, pair) & bishopAttacks(s, pair));
         }
         return {mustTest};
     }

@@ -85,19 +85,13 @@ int fillTargets(const Position& p, int type, int from, bool promoting, MoveTarge
     return 2;
 }
 
-int parseMove(const char* text) {
-    int from = 0, to = 0;
-    if (!readSquare(text, from)) return 0;
-    if (!readSquare(text + 2, to)) return 0;
-    const int promotion = readPromotion(text[4]);
-    if (promotion < 0) return 0;
-    if (stackRoom() < 1) return 0;
+namespace {
 
+// The move of the piece on `from` to `to` (record squares) with `promotion` (0 for none), made
+// when it is legal. Returns the move made, or 0 with the stack unchanged.
+Move makeFromSquares(int from, int to, int promotion) {
+    if (stackRoom() < 1) return 0;
     const Position& p = *currentPosition;
-    if (p.sideToMove == 1) {
-        from ^= 56;
-        to ^= 56;
-    }
     if (!(p.ownPieces & squareBit(from))) return 0;
     const int type = pieceTypeAt(p, from);
     // A promotion letter belongs to exactly the pawn moves that reach the last rank.
@@ -109,12 +103,34 @@ int parseMove(const char* text) {
     const Bitboard toBit = squareBit(to);
     for (int i = 0; i < entries; ++i) {
         if (!(table[i].targets & toBit)) continue;
-        makeMove(encodeMove(table[i].kind, from, to, promotion));
+        const Move move = encodeMove(table[i].kind, from, to, promotion);
+        makeMove(move);
         if (opponentKingAttackers() != 0) {
             takeBack();
             return 0;
         }
-        return 1;
+        return move;
     }
     return 0;
+}
+
+}  // namespace
+
+int parseMove(const char* text) {
+    int from = 0, to = 0;
+    if (!readSquare(text, from)) return 0;
+    if (!readSquare(text + 2, to)) return 0;
+    const int promotion = readPromotion(text[4]);
+    if (promotion < 0) return 0;
+    if (currentPosition->sideToMove == 1) {
+        from ^= 56;
+        to ^= 56;
+    }
+    return makeFromSquares(from, to, promotion) != 0 ? 1 : 0;
+}
+
+Move playAsText(Move move) {
+    // The text keeps the squares and shows a promotion letter only for the four promotion types.
+    const int promotion = movePromotion(move) & 7;
+    return makeFromSquares(moveFrom(move), moveTo(move), promotion >= KNIGHT && promotion <= QUEEN ? promotion : 0);
 }

@@ -11,3 +11,8 @@ void moveToText(char* buffer, Move move, const Position& from);
 // Reads a move, checks it against the current position and makes it. Returns 1 when it was a
 // legal move (now on the stack), 0 otherwise with the stack unchanged.
 int parseMove(const char* text);
+
+// parseMove of the text moveToText writes for `move` in the current position, without the
+// text: the same checks and the same move made. Returns the move made (the generators' code
+// for it), or 0 when the text would be refused.
+Move playAsText(Move move);

@@ -13,6 +13,7 @@
 #include "board/position.h"
 #include "board/san.h"
 #include "book/book.h"
+#include "frontend/bench_command.h"
 #include "frontend/command_table.h"
 #include "frontend/engine_state.h"
 #include "frontend/engine_turn.h"
@@ -65,7 +66,9 @@ constexpr const char* HELP_TEXT =
     "divide n  - perft n below each legal move, then the total\n"
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
-    "epd f s   - search each position of the EPD file f for s seconds\n";
+    "epd f s   - search each position of the EPD file f for s seconds\n"
+
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -436,6 +439,7 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"pgn ", Match::PREFIX, saveGameAsPgn, Then::READ},
     {"load ", Match::PREFIX, loadPgnGame, Then::READ},
     {"epd ", Match::PREFIX, runEpdFile, Then::READ},
+    {"bench", Match::PREFIX, benchCommand, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 

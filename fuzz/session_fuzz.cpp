@@ -19,12 +19,12 @@
 namespace {
 
 // Commands whose cost grows with their argument (deep searches, the perft suite, long clocks,
-// suites searched for seconds a position) are left out: the fuzzer looks for faults, not for
-// slow inputs. So are the commands that write or read files under names the fuzzer makes up;
-// the PGN reader has a target of its own.
+// suites searched for seconds a position) or is large anyway (the search benchmark) are left
+// out: the fuzzer looks for faults, not for slow inputs. So are the commands that write or read
+// files under names the fuzzer makes up; the PGN reader has a target of its own.
 bool expensive(const std::string& line) {
-    for (const char* word : {"test", "perft", "divide", "sd", "st", "ini", "go depth", "go nodes", "go movetime",
-                             "go wtime", "go btime", "go infinite", "epd", "pgn", "load"})
+    for (const char* word : {"test", "bench", "perft", "divide", "sd", "st", "ini", "go depth", "go nodes",
+                             "go movetime", "go wtime", "go btime", "go infinite", "epd", "pgn", "load"})
         if (line.rfind(word, 0) == 0) return true;
     return false;
 }

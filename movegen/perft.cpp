@@ -31,15 +31,57 @@ inline void forEachLegalMove(Visit&& visit) {
     for (int i = quiets.count - 1; i >= 0; --i) tryMove(quiets.moves[i], shortcut, visit);
 }
 
+// One move of the last ply, made into the record above `before` and tested: 1 when legal.
+[[gnu::always_inline]] inline int legalLeaf(const Position& before, Position& after, Move move,
+                                            const LegalityShortcut& shortcut) {
+    detail::makeMoveOnto(before, after, move);
+    return !shortcut.needsTest(move) || !opponentKingAttacked(after);
+}
+
+// The last ply, in the same order: every move is made and tested like any other, and the
+// legal ones counted. The moves all start from one record, so the loop keeps the node count and
+// the stack pointer to itself until it is done.
+std::uint64_t countLegalMoves() {
+    const LegalityShortcut shortcut = LegalityShortcut::forCurrentPosition();
+    const Position& before = *currentPosition;
+    Position& after = *(currentPosition + 1);
+    std::uint64_t count = 0;
+    ScoredMoveList captures;
+    generateCaptures(captures);
+    const int made = captures.count;
+    for (; captures.count > 0; --captures.count) count += legalLeaf(before, after, pickBestMove(captures), shortcut);
+    MoveList quiets;
+    generateQuiets(quiets);
+    // The quiet moves come in runs of one kind (castling, king, queens, ..., pawns), so each run
+    // is made with one decision on the kind instead of one per move.
+    for (int i = quiets.count - 1; i >= 0;) {
+        const std::uint32_t kind = moveKind(quiets.moves[i]);
+        detail::dispatchKind(
+            kind,
+            [&](auto constant) __attribute__((always_inline)) {
+                constexpr std::uint32_t runKind = decltype(constant)::value;
+                do {
+                    const Move move = quiets.moves[i];
+                    detail::makeKindOnto<runKind>(before, after, move);
+                    // King moves and castling always take the test (the king's square is in
+                    // mustTest); other quiet moves when they leave a square in it.
+                    const bool test = (runKind & 7) == KING || ((shortcut.mustTest >> moveFrom(move)) & 1);
+                    count += !test || !opponentKingAttacked(after);
+                } while (--i >= 0 && moveKind(quiets.moves[i]) == kind);
+            },
+            [&] { count += legalLeaf(before, after, quiets.moves[i--], shortcut); });
+    }
+    nodeCount += static_cast<std::uint32_t>(made + quiets.count);
+    return count;
+}
+
 }  // namespace
 
 std::uint64_t perft(int depth) {
     if (depth <= 0) return 1;
+    if (depth == 1) return countLegalMoves();
     std::uint64_t total = 0;
-    if (depth == 1)
-        forEachLegalMove([&](Move) { ++total; });
-    else
-        forEachLegalMove([&](Move) { total += perft(depth - 1); });
+    forEachLegalMove([&](Move) { total += perft(depth - 1); });
     return total;
 }
 

@@ -9,6 +9,7 @@
 #include "book/position_key.h"
 #include "frontend/engine_state.h"
 #include "movegen/movegen.h"
+#include "search/evaluate.h"
 #include "search/key_update.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
@@ -52,10 +53,13 @@ inline void updateLine(PvLine& line, Move move, const PvLine& child) {
     line.length = copied + 1;
 }
 
-inline bool inCheck() { return ownKingAttackers() != 0; }
+inline bool inCheck() { return ownKingAttacked(*currentPosition); }
 
+// `material` is the materialScore of the node's position when its parent worked it out from
+// the move (only for the nodes at the horizon, which evaluate), else UNKNOWN_MATERIAL.
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key);
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
+           int material = UNKNOWN_MATERIAL);
 
 // What a node knows while it walks its moves.
 struct NodeState {
@@ -67,14 +71,23 @@ struct NodeState {
     bool hasLastScore = false;  // a child search (null move included) has run
     bool searchedLegal = false;
     bool raisedAlpha = false;
+    int material = UNKNOWN_MATERIAL;  // of the node's own position, once a child needed it
+
+    // What a child's search is given for the material of its position: only a child at the
+    // horizon gets it, worked out from this node's own.
+    int childMaterial(const Position& position, Move move) {
+        if (depth != 1) return UNKNOWN_MATERIAL;
+        if (material == UNKNOWN_MATERIAL) material = materialScore(position);
+        return materialAfter(material, position, move);
+    }
 };
 
 // Searches one legal move already made on the stack (`childKey` is the key of the position it
 // led to) and takes it back. Returns true on a cut-off; the caller then stores and returns beta.
-inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey) {
+inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey, int childMaterial) {
     node.child.length = 0;
-    const int score =
-        -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1, childKey);
+    const int score = -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1,
+                                    childKey, childMaterial);
     takeBack();
     rootProgress.movesSearched += node.mateScore == MATE_SCORE;  // only the root has the full mate score
     node.lastScore = score;
@@ -136,11 +149,13 @@ private:
 // The quiet moves: killers of the node's depth first, then by history, taken from the list's
 // end. Two calls that provably do nothing are skipped: killerToEnd once no killer is left in
 // the list (the node's killer row cannot change while it runs), and historyToEnd when its last
-// call moved nothing and no history counter has changed since.
+// call moved nothing and no history counter has changed since. Each move's counter index is
+// kept beside it, so the history scans read the counters without decoding the moves.
 class QuietOrder {
 public:
-    QuietOrder(const KeyContext& keys, int depth) : keys_(keys), depth_(depth) {
+    QuietOrder(const KeyContext& keys, int depth) : keys_(keys) {
         generateQuiets(list_);
+        for (int i = 0; i < list_.count; ++i) counters_[i] = static_cast<std::uint16_t>(historyIndex(list_.moves[i]));
         if (depth >= 0 && depth < KILLER_ROWS) {
             killer1_ = killerTable[depth][0];
             killer2_ = killerTable[depth][1];
@@ -150,9 +165,11 @@ public:
     bool next(Candidate& out) {
         if (list_.count == 0) return false;
         if (killersLeft_ > 0) {
-            killerToEnd(depth_, list_);
+            killerToEnd();
         } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
-            historyIdle_ = historyToEnd(list_) == 0;
+            historyIdle_ = historyToEnd(
+                               list_.count, [this](int i) { return historyCounter(counters_[i]); },
+                               [this](int i, int j) { exchange(i, j); }) == 0;
             historyChangesSeen_ = historyChanges;
         }
         const int last = --list_.count;
@@ -179,11 +196,10 @@ public:
         } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
             std::int32_t threshold = 1;
             for (int i = 0; i + 1 < count; ++i) {
-                const Move m = list_.moves[i];
-                const std::int32_t h = historyTable[moveFrom(m)][moveTo(m)];
+                const std::int32_t h = historyCounter(counters_[i]);
                 if (h > threshold) {
                     threshold = h;
-                    likely = m;
+                    likely = list_.moves[i];
                 }
             }
         }
@@ -192,10 +208,23 @@ public:
 
 private:
     int isKiller(Move move) const { return move == killer1_ || move == killer2_; }
+    void exchange(int i, int j) {
+        std::swap(list_.moves[i], list_.moves[j]);
+        std::swap(counters_[i], counters_[j]);
+    }
+    // killerToEnd for this node's row, read once: the first killer in list order goes last.
+    void killerToEnd() {
+        const int last = list_.count - 1;
+        for (int i = 0; i <= last; ++i)
+            if (isKiller(list_.moves[i])) {
+                exchange(i, last);
+                return;
+            }
+    }
 
     const KeyContext& keys_;
-    int depth_;
     MoveList list_;
+    std::uint16_t counters_[MOVE_LIST_SIZE];
     Move killer1_ = 0, killer2_ = 0;
     int killersLeft_ = 0;
     bool historyIdle_ = false;
@@ -204,9 +233,10 @@ private:
 };
 
 template <bool testDraws>
-int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key) {
-    HashEntry entry;
-    const int probe = probeHashAt(key, entry, depth, alpha, beta);
+int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
+           int material) {
+    HashEntry entry{};  // read only when the probe found this position
+    const int probe = probeHashForSearch(key, entry, depth, alpha, beta);
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
     if constexpr (testDraws) {
@@ -216,7 +246,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     // The guard keeps the line inside the position stack whatever the depth asked for.
     if (depth == 0 || stackRoom() < 1) {
         line.length = 0;
-        return quiesce(alpha, beta, mateScore);
+        return quiesceWithMaterial(alpha, beta, mateScore, material);
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};
@@ -239,24 +269,28 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         node.hasLastScore = true;
     }
 
-    // The move remembered for this position goes first. It travels as text, so a move that is
-    // not valid here (a damaged entry, a key shared by another position) is simply refused.
+    const KeyContext keys = keyContext(key, position);
+
+    // The move remembered for this position goes first. It is played as its text would be, so
+    // a move that is not valid here (a damaged entry, a key shared by another position) is
+    // simply refused; what is made is a move of this position, whose key follows from it.
     if (probe == HASH_MOVE_ONLY) {
-        char text[6];
-        moveToText(text, entry.move, *currentPosition);
-        if (parseMove(text) == 1 && searchMadeMove(node, entry.move, computePositionKey())) return beta;
+        if (const Move made = playAsText(entry.move);
+            made != 0 &&
+            searchMadeMove(node, entry.move, keyAfterMove(keys, made), node.childMaterial(position, made)))
+            return beta;
     }
 
     // Each phase takes its next move before searching the current one, so the next child's
     // table slot loads while the current subtree is searched.
     Move lastMove = 0;
-    const KeyContext keys = keyContext(key, position);
     CaptureOrder captures(keys);
     Candidate current, next;
     for (bool has = captures.next(current); has; current = next) {
         has = captures.next(next);
         lastMove = current.move;
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) return beta;
+        const int childMaterial = node.childMaterial(position, current.move);
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) return beta;
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
@@ -272,7 +306,8 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         else
             quiets.prefetchLikelyNext();
         lastMove = current.move;
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey)) {
+        const int childMaterial = node.childMaterial(position, current.move);
+        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) {
             historyTable[moveFrom(current.move)][moveTo(current.move)] += depth * depth;
             ++historyChanges;
             updateKillers(depth, current.move);

@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 
+#include "board/move.h"
+#include "board/position.h"
+
 using SquareTable = std::array<std::int32_t, 64>;
 
 // Material by piece type (0 empty .. 6 king). The king's 10000 only serves exchange counting;
@@ -100,3 +103,70 @@ inline constexpr SquareTable kingEndTable = detail::fromDiagram({
 
 // Score of the current position for the side to move; the record is only read.
 int evaluate();
+
+// The same score in two parts, evaluate() == materialScore(p) + kingScore(p): the pieces other
+// than the kings, which a move changes only on the squares it touches, and the two kings, whose
+// blend hangs on the number of pieces left.
+int materialScore(const Position& p);
+inline int kingScore(const Position& p);
+
+namespace detail {
+// Material and square value folded into one lookup per piece type; empty squares and kings 0.
+constexpr std::array<SquareTable, 8> makePieceSquareValues() {
+    constexpr const SquareTable* tables[5] = {&pawnSquareTable, &knightSquareTable, &bishopSquareTable,
+                                              &rookSquareTable, &queenSquareTable};
+    std::array<SquareTable, 8> values{};
+    for (int t = PAWN; t <= QUEEN; ++t)
+        for (int s = 0; s < 64; ++s) values[t][s] = pieceValue[t] + (*tables[t - PAWN])[s];
+    return values;
+}
+inline constexpr std::array<SquareTable, 8> pieceSquareValues = makePieceSquareValues();
+
+// The king's square value, blended from the middle-game table (all 32 pieces on the board) to
+// the end-game table (few pieces). The shift rounds toward minus infinity, as intended.
+inline int sumKings(Bitboard kings, int mirror, int pieceCount) {
+    int sum = 0;
+    for (; kings; kings = withoutLowest(kings)) {
+        const int s = lowestSquare(kings) ^ mirror;
+        sum += (pieceCount * kingMiddleTable[s] + (32 - pieceCount) * kingEndTable[s]) >> 5;
+    }
+    return sum;
+}
+}  // namespace detail
+
+inline int kingScore(const Position& p) {
+    const Bitboard occupied = occupiedSquares(p);
+    const int pieceCount = popCount(occupied);
+    const Bitboard kings = kingsOf(p), own = p.ownPieces;
+    return detail::sumKings(kings & own, 0, pieceCount) - detail::sumKings(kings & (occupied ^ own), 56, pieceCount);
+}
+
+// What materialAfter gives for a move whose result it does not work out.
+inline constexpr int UNKNOWN_MATERIAL = INT32_MIN;
+
+// materialScore of the position `move` leads to, for its side to move, from `material`, the
+// materialScore of `before`; for every move the generators produce in `before`. En passant is
+// left out (after a null move its file may be stale, and the capture then takes no pawn, or
+// changes whatever stands there), and so is a record that such a capture has left with an own
+// piece on an empty square: for those the answer is UNKNOWN_MATERIAL.
+inline int materialAfter(int material, const Position& before, Move move) {
+    using detail::pieceSquareValues;
+    const std::uint32_t kind = moveKind(move);
+    if (kind == EN_PASSANT || (before.ownPieces & ~occupiedSquares(before)) != 0) return UNKNOWN_MATERIAL;
+    const int from = moveFrom(move), to = moveTo(move);
+    const int type = static_cast<int>(kind & 7);
+    // The opponent's piece on `to` leaves the board (read from its own side, like evaluate).
+    if (kind & 8) material += pieceSquareValues[pieceTypeAt(before, to)][to ^ 56];
+    if (kind < PROMOTION) {
+        material += pieceSquareValues[type][to] - pieceSquareValues[type][from];  // kings add 0
+    } else if (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
+        material += pieceSquareValues[movePromotion(move) & 7][to] - pieceSquareValues[PAWN][from];
+    } else if (kind == CASTLE_SHORT) {
+        material += pieceSquareValues[ROOK][5] - pieceSquareValues[ROOK][7];
+    } else if (kind == CASTLE_LONG) {
+        material += pieceSquareValues[ROOK][3] - pieceSquareValues[ROOK][0];
+    } else {
+        return UNKNOWN_MATERIAL;
+    }
+    return -material;  // the new record is seen from the opponent
+}

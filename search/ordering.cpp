@@ -38,17 +38,7 @@ int killerToEnd(int depth, MoveList& list) {
 }
 
 int historyToEnd(MoveList& list) {
-    const int last = list.count - 1;
-    std::int32_t threshold = 1;
-    int moved = 0;
-    for (int i = 0; i <= last; ++i) {
-        const Move m = list.moves[i];
-        const std::int32_t h = historyTable[moveFrom(m)][moveTo(m)];
-        if (h > threshold) {
-            std::swap(list.moves[i], list.moves[last]);
-            threshold = h;
-            moved = 1;
-        }
-    }
-    return moved;
+    return historyToEnd(
+        list.count, [&list](int i) { return historyCounter(historyIndex(list.moves[i])); },
+        [&list](int i, int j) { std::swap(list.moves[i], list.moves[j]); });
 }

@@ -32,3 +32,25 @@ int killerToEnd(int depth, MoveList& list);
 // it is swapped to the end and its counter becomes the threshold. Returns 1 when an entry was
 // swapped, 0 when the list was left as it was.
 int historyToEnd(MoveList& list);
+
+// The history counter of a move, as one index into the flat table (from * 64 + to).
+constexpr int historyIndex(Move move) { return (moveFrom(move) << 6) | moveTo(move); }
+inline std::int32_t& historyCounter(int index) { return historyTable[index >> 6][index & 63]; }
+
+// The rule of historyToEnd over `count` entries whose counters `counterAt`(i) gives and which
+// `exchange`(i, j) swaps, for lists that keep more beside each move.
+template <typename CounterAt, typename Exchange>
+inline int historyToEnd(int count, CounterAt&& counterAt, Exchange&& exchange) {
+    const int last = count - 1;
+    std::int32_t threshold = 1;
+    int moved = 0;
+    for (int i = 0; i <= last; ++i) {
+        const std::int32_t h = counterAt(i);
+        if (h > threshold) {
+            exchange(i, last);
+            threshold = h;
+            moved = 1;
+        }
+    }
+    return moved;
+}

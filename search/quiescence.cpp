@@ -33,30 +33,30 @@ inline int countSparse(Bitboard set) {
     return n;
 }
 
-// Whether the nearest piece on the ray (run towards higher squares when `upwards`) is in
-// `theirs`: then the slider at the ray's start captures it.
+// The nearest piece on the ray (run towards higher squares when `upwards`), or nothing.
 template <bool upwards>
-inline int capturesAlong(Bitboard ray, Bitboard occupied, Bitboard theirs) {
+inline Bitboard nearestOn(Bitboard ray, Bitboard occupied) {
     const Bitboard blockers = ray & occupied;
-    if (!blockers) return 0;
-    const Bitboard nearest = upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers));
-    return (nearest & theirs) != 0;
+    // The extra bit 0 only keeps the scan defined on an empty ray: it is never above a real
+    // blocker, and the mask drops it again.
+    return upwards ? blockers & (0 - blockers) : squareBit(highestSquare(blockers | 1)) & blockers;
 }
 
+// A slider captures the nearest piece on each of its rays when that piece is an opponent's.
 inline int rookCaptures(int square, Bitboard occupied, Bitboard theirs) {
     using namespace detail;
-    return capturesAlong<true>(RAYS[NORTH][square], occupied, theirs) +
-           capturesAlong<true>(RAYS[EAST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[WEST][square], occupied, theirs);
+    const Bitboard nearest =
+        nearestOn<true>(RAYS[NORTH][square], occupied) | nearestOn<true>(RAYS[EAST][square], occupied) |
+        nearestOn<false>(RAYS[SOUTH][square], occupied) | nearestOn<false>(RAYS[WEST][square], occupied);
+    return popCount(nearest & theirs);
 }
 
 inline int bishopCaptures(int square, Bitboard occupied, Bitboard theirs) {
     using namespace detail;
-    return capturesAlong<true>(RAYS[NORTH_EAST][square], occupied, theirs) +
-           capturesAlong<true>(RAYS[NORTH_WEST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH_WEST][square], occupied, theirs) +
-           capturesAlong<false>(RAYS[SOUTH_EAST][square], occupied, theirs);
+    const Bitboard nearest =
+        nearestOn<true>(RAYS[NORTH_EAST][square], occupied) | nearestOn<true>(RAYS[NORTH_WEST][square], occupied) |
+        nearestOn<false>(RAYS[SOUTH_WEST][square], occupied) | nearestOn<false>(RAYS[SOUTH_EAST][square], occupied);
+    return popCount(nearest & theirs);
 }
 
 // How many entries generateCaptures writes for the current position. A slider captures the
@@ -125,18 +125,21 @@ Move makeRareRecapture(int target, int& score) {
 }
 
 // The cheapest legal capture onto `target` (a square of the side to move's record), left made
-// on the stack without counting its node; 0 when there is none. Off the last rank, captures
+// on the stack without counting its node; 0 when there is none. Promotions aside, captures
 // of an opponent piece score by attacker type (pawn highest) and the generator emits them
 // type by type, each type from the lowest square, so the first legal one in that order wins.
 // (Within the exchange the en-passant file is always empty: every step follows a capture.)
 Move makeCheapestRecapture(int target, int& score) {
     const Position& p = *currentPosition;
     const Bitboard bit = squareBit(target);
-    if (!(opponentPieces(p) & bit) || target >= 56 || target == 40 + p.enPassant)
-        return makeRareRecapture(target, score);
-    const int base = 16 * pieceTypeAt(p, target);
     const Bitboard own = p.ownPieces;
     const Bitboard pawns = pawnsOf(p) & own;
+    const Bitboard pawnTakes = (((pawns << 9) & ~FILE_A) | ((pawns << 7) & ~FILE_H)) & bit;
+    // On the last rank a pawn's capture is a promotion: the rare path, if a pawn can make one.
+    if (!(opponentPieces(p) & bit) || (target >= 56 && pawnTakes) ||
+        (p.enPassant != NO_EN_PASSANT && target == 40 + p.enPassant))
+        return makeRareRecapture(target, score);
+    const int base = 16 * pieceTypeAt(p, target);
     Move move = 0;
     score = base + 6 - PAWN;
     if (((pawns << 9) & ~FILE_A & bit) && tryLegal(encodeMove(PAWN_CAPTURE, target - 9, target)))
@@ -236,8 +239,9 @@ void collectGoodCaptures(ScoredMoveList& out) {
     out.count = kept;
 }
 
-int quiesce(int alpha, int beta, int mateScore) {
-    const int stand = evaluate();
+int quiesceWithMaterial(int alpha, int beta, int mateScore, int material) {
+    if (material == UNKNOWN_MATERIAL) material = materialScore(*currentPosition);
+    const int stand = material + kingScore(*currentPosition);  // evaluate()
     if (stand >= beta) return beta;
     if (stand > alpha) alpha = stand;
     if (stackRoom() < 1) return alpha;  // no record left for a capture: the stand-pat value stays
@@ -247,14 +251,20 @@ int quiesce(int alpha, int beta, int mateScore) {
     // Every listed capture is legal, so the first one is always searched and a stop afterwards
     // leaves alpha as the answer (never the no-capture mate or draw value).
     for (; captures.count > 0; --captures.count) {
-        makeMove(pickBestMove(captures));
-        const int score = -quiesce(-beta, -alpha, mateScore - 1);
+        const Move move = pickBestMove(captures);
+        const int childMaterial = materialAfter(material, *currentPosition, move);
+        makeMove(move);
+        const int score = -quiesceWithMaterial(-beta, -alpha, mateScore - 1, childMaterial);
         takeBack();
         if (score >= beta) return beta;
         if (score > alpha) alpha = score;
         if (gameState.stopSearch == 1) break;
     }
     return alpha;
+}
+
+int quiesce(int alpha, int beta, int mateScore) {
+    return quiesceWithMaterial(alpha, beta, mateScore, UNKNOWN_MATERIAL);
 }
 
 void exchangeSelfTest() {

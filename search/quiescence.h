@@ -9,6 +9,11 @@
 // before any capture was tried reports mate (-mateScore) or 0 by the check status.
 int quiesce(int alpha, int beta, int mateScore);
 
+// The same, given the materialScore of the current position (see evaluate.h), which a caller
+// that knows the previous position's can mostly work out from the move alone; UNKNOWN_MATERIAL
+// when it could not.
+int quiesceWithMaterial(int alpha, int beta, int mateScore, int material);
+
 // The legal captures of the side to move whose exchange value is >= 0, in generator order,
 // each scored by that value. `out` must be cleared by the caller.
 void collectGoodCaptures(ScoredMoveList& out);

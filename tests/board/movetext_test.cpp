@@ -145,4 +145,49 @@ TEST(MoveToText, IsReadBackToTheSameMove) {
     }
 }
 
+// The search plays a remembered move as its text would be played. Every code with a known
+// kind (on every pair of squares, promotion types the text can and cannot show) from positions
+// of both colours: the same answer and the same record as parsing the text, and the code
+// returned makes that record itself.
+TEST(PlayAsText, MakesWhatParsingTheTextMakes) {
+    const char* fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq - 0 1",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N w - - 0 1",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
+    };
+    constexpr std::uint32_t KINDS[] = {PAWN_PUSH,      KNIGHT_MOVE,   BISHOP_MOVE,    ROOK_MOVE,     QUEEN_MOVE,
+                                       KING_MOVE,      PAWN_CAPTURE,  KNIGHT_CAPTURE, BISHOP_CAPTURE, ROOK_CAPTURE,
+                                       QUEEN_CAPTURE,  KING_CAPTURE,  PROMOTION,      CASTLE_SHORT,  PROMOTION_CAPTURE,
+                                       CASTLE_LONG,    EN_PASSANT};
+    int played = 0;
+    for (const char* fen : fens) {
+        ASSERT_TRUE(loadFen(fen)) << fen;
+        const Position* const top = currentPosition;
+        for (int from = 0; from < 64; ++from)
+            for (int to = 0; to < 64; ++to)
+                for (const std::uint32_t kind : KINDS)
+                    for (const int promotion : {0, 1, int{KNIGHT}, int{QUEEN}, 6}) {
+                        const Move move = encodeMove(kind, from, to, promotion);
+                        char text[6];
+                        moveToText(text, move, *currentPosition);
+                        const int parsed = parseMove(text);
+                        const Position byText = *currentPosition;
+                        if (parsed == 1) takeBack();
+                        const Move made = playAsText(move);
+                        ASSERT_EQ(made != 0, parsed == 1) << fen << " " << text;
+                        if (made == 0) {
+                            ASSERT_EQ(currentPosition, top);
+                            continue;
+                        }
+                        EXPECT_TRUE(samePosition(*currentPosition, byText)) << fen << " " << text;
+                        takeBack();
+                        makeMove(made);
+                        EXPECT_TRUE(samePosition(*currentPosition, byText)) << fen << " " << text;
+                        takeBack();
+                        ++played;
+                    }
+    }
+    EXPECT_GT(played, 500);
+}
+
 }  // namespace

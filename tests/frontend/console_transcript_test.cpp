@@ -39,7 +39,9 @@ const std::string HELP =
     "divide n  - perft n below each legal move, then the total\n"
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
-    "epd f s   - search each position of the EPD file f for s seconds\n";
+    "epd f s   - search each position of the EPD file f for s seconds\n"
+
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
 
 const std::string DEFAULT_PARAMS =
     "\n[ENGINE]\n"
@@ -65,6 +67,27 @@ const std::string START_BOARD =
     diagram({"tcadract", "pppppppp", "        ", "        ", "        ", "        ", "PPPPPPPP", "TCADRACT"});
 const std::string AFTER_E2E4 =
     diagram({"tcadract", "pppppppp", "        ", "        ", "    P   ", "        ", "PPPP PPP", "TCADRACT"});
+
+// The settings of PLAIN_INI after "post" and "st 5".
+const std::string PLAIN_PARAMS_POST_ST5 =
+    "\n[ENGINE]\n"
+    "Depht:              2\n"
+    "postThinking:       1\n"
+    "\n[LOG]\n"
+    "logFile:            tarlowick.log\n"
+    "logGame:            0\n"
+    "\n[BOOK]\n"
+    "bookFile:           book.bin\n"
+    "book:               0\n"
+    "randBook:           1\n"
+    "\n[TIME]\n"
+    "MaxTime:            3600 s\n"
+    "moveTime:           5 s\n"
+    "suddenDeath:        20\n"
+    "moreTime:           5\n"
+    "lessTime:           5\n"
+    "fastGame:           5\n"
+    "\n";
 
 struct ConsoleCase {
     const char* name;
@@ -121,6 +144,18 @@ const ConsoleCase CASES[] = {
          "{move}: 3\n{move}: 3\n{move}: 3\nmoves: 3, total: 9 in {time} s\n" + PROMPT +
          "Error: insert a depth between 1 and 20\n" + PROMPT + "Error (unknown command): divide\n" + PROMPT},
     {"EndOfInputEndsLikeQuit", "b\n", START_BOARD + PROMPT},
+    // The benchmark three plies lower, as the search's signature test runs it: the same node
+    // total. The game (down to its first record) and the settings are as before it, and the
+    // engine still answers a move.
+    {"BenchLeavesTheGameAndTheSettings",
+     "post\nst 5\ne2e4\nbench 3\nbench x\nbench 21\nb\nundo\nparam\nnew\ne2e4\nquit\n",
+     PROMPT + "Time control set with value 5 sec\n" + PROMPT + AFTER_E2E4 + PROMPT +
+         "bench: 22 positions, each to its depth less 3\nbench: 11291046 nodes in {time} s, {line}\n" + PROMPT +
+         "Error: insert a depth reduction between 0 and 20\n" + PROMPT +
+         "Error: insert a depth reduction between 0 and 20\n" + PROMPT + AFTER_E2E4 + PROMPT + START_BOARD + PROMPT +
+         PLAIN_PARAMS_POST_ST5 +
+         PROMPT + PROMPT + AFTER_E2E4 + "#DEBUG move speed: 15  allocated time: 24000\n{line}\nmove {move}\n{board}" +
+         PROMPT},
 };
 
 // Failures name the case instead of dumping its bytes.

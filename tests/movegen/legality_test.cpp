@@ -11,8 +11,9 @@
 
 namespace {
 
-// Along random games from varied starts: the yes/no legality test and the shortcut that skips
-// it agree with the full attacker set on every pseudo-legal move.
+// Along random games from varied starts: the yes/no check and legality tests and the shortcut
+// that skips the latter agree with the full attacker sets, on every position and every
+// pseudo-legal move.
 TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
     std::mt19937 random(7);
     const char* starts[] = {
@@ -36,6 +37,7 @@ TEST(Legality, FastFormsAgreeWithTheAttackerSet) {
                 Move moves[MAX_MOVES];
                 int count = 0;
                 generateAllMoves(moves, count);
+                ASSERT_EQ(ownKingAttacked(*currentPosition), ownKingAttackers() != 0);
                 const LegalityShortcut shortcut = LegalityShortcut::forCurrentPosition();
                 std::vector<Move> legal;
                 for (int i = 0; i < count; ++i) {

@@ -151,6 +151,39 @@ TEST_F(TranspositionTest, NoEntryComesBackWhenTheClearCountWraps) {
     EXPECT_EQ(probeHash(out, 0, -100, 100), 50);
 }
 
+// The search's probe reads a slot's tag first and answers HASH_MISS from it alone when it can;
+// its answer (and the copy, whenever the entry was read) must be the full probe's in every
+// state of the slot: written for the key, for another key of the same slot with the same or
+// another top byte, emptied, emptied many times over, and for key 0, which an empty slot holds.
+TEST_F(TranspositionTest, TagFilteredProbeAnswersAsTheFullProbe) {
+    const PositionKey key = 0x463B96181691FC9CULL;
+    const PositionKey sameTop = key ^ (PositionKey{1} << 40), otherTop = key ^ (PositionKey{1} << 60);
+    auto expectSameAnswers = [&](const char* state) {
+        for (const PositionKey probed : {key, sameTop, otherTop, PositionKey{0}})
+            for (const int depth : {0, 3, 5}) {
+                HashEntry full{}, filtered{};
+                const int expected = probeHashAt(probed, full, depth, -100, 100);
+                EXPECT_EQ(probeHashForSearch(probed, filtered, depth, -100, 100), expected)
+                    << state << ", key " << std::hex << probed << std::dec << ", depth " << depth;
+                if (expected == HASH_MOVE_ONLY) {
+                    EXPECT_EQ(filtered.move, full.move) << state;
+                }
+            }
+    };
+    expectSameAnswers("empty");
+    storeHashAt(key, 3, 50, HASH_EXACT, SOME_MOVE);
+    expectSameAnswers("stored");
+    storeHashAt(sameTop, 4, -20, HASH_UPPER, SOME_MOVE);
+    expectSameAnswers("replaced by a key with the same top byte");
+    clearHash();
+    expectSameAnswers("cleared");
+    storeHashAt(key, 3, 50, HASH_LOWER, SOME_MOVE);
+    for (int i = 0; i < 256; ++i) clearHash();
+    expectSameAnswers("cleared 256 times");
+    storeHashAt(0, 2, 7, HASH_EXACT, SOME_MOVE);
+    expectSameAnswers("key 0 stored");
+}
+
 // The table holds the largest power-of-two number of entries that fits in the size asked for.
 TEST(TranspositionSize, EntriesForMegabytes) {
     const struct {
