@@ -33,7 +33,7 @@ HashEntry* newTable(std::size_t entries) {
     return static_cast<HashEntry*>(memory);
 }
 
-// The tags of a new table, all 0, like a cleared one's. Written once, like the entries.
+// The tags of a new table, all 0. Written once, like the entries.
 HashTag* newTags(std::size_t entries) {
     void* const memory = std::malloc(entries * sizeof(HashTag));
     if (memory != nullptr) std::memset(memory, 0, entries * sizeof(HashTag));
@@ -73,9 +73,9 @@ int resizeHash(int megabytes) {
 }
 
 void clearHash() {
-    std::memset(hashTable.tags, 0, hashEntryCount() * sizeof(HashTag));  // a twenty-fourth of the table
     // Only when the search numbers run out are the entries zeroed, which makes every old one
-    // read as empty again under the numbers that follow.
+    // read as empty again under the numbers that follow. The tags need no clearing: they only
+    // filter, and the entries decide.
     if (++hashTable.generation == 0) {
         std::memset(static_cast<void*>(hashTable.entries), 0, hashTableBytes());
         hashTable.generation = 1;

@@ -1,7 +1,7 @@
 // The transposition table: one flat array of search results, one entry per slot, the slot
 // chosen by the low bits of the position key, and every store replacing what was there.
 // Its size is set at run time (a power-of-two number of entries); emptying it between searches
-// only zeroes a byte per entry, since each entry carries the number of the search that wrote it.
+// costs nothing at any size, since each entry carries the number of the search that wrote it.
 #pragma once
 
 #include <cstddef>
@@ -33,9 +33,11 @@ inline constexpr int DEFAULT_HASH_MB = 24;
 inline constexpr int MIN_HASH_MB = 1;
 inline constexpr int MAX_HASH_MB = 1024;
 
-// Beside each entry a one-byte tag: the top byte of its key, or 0 for a slot not written since
-// the last clear. The search reads the tags first; they fit the caches far better than the
-// entries, and most probes are ruled out by the tag alone.
+// Beside each entry a one-byte tag: the top byte of its key mixed with the number of the search
+// that wrote it (0 for a slot never written). The search reads the tags first; they fit the
+// caches far better than the entries, and most probes are ruled out by the tag alone. A tag
+// only filters: one that lets a probe through by chance (an entry of an older search among
+// them) leaves the answer to the entry, whose own search number and key decide.
 using HashTag = std::uint8_t;
 
 struct TranspositionTable {
@@ -58,7 +60,8 @@ int resizeHash(int megabytes);
 inline std::size_t hashEntryCount() { return static_cast<std::size_t>(hashTable.slotMask) + 1; }
 inline std::size_t hashTableBytes() { return hashEntryCount() * sizeof(HashEntry); }
 
-// Empties the table: from now on every slot reads as zeroed (and its tag is 0).
+// Empties the table: from now on every slot reads as zeroed. Nothing is written but the
+// search's number, except once in 65535 clears, when the numbers start again.
 void clearHash();
 
 // The slot as a probe sees it: its entry when written since the last clear, else all zero.
@@ -93,17 +96,19 @@ inline int probeHashAt(PositionKey key, HashEntry& out, int depth, int alpha, in
     return probeAnswer(out, key, depth, alpha, beta);
 }
 
-// The tag an entry for `key` carries.
+// The tag an entry for `key` carries when the current search writes it. Consecutive searches
+// mix in different bytes, so an entry left by the last one for the same position is not let
+// through.
 inline HashTag hashTag(PositionKey key) {
-    return static_cast<HashTag>(key >> 56);
+    return static_cast<HashTag>((key >> 56) ^ hashTable.generation);
 }
 
 // probeHashAt for the search, which reads the copy only when the answer is HASH_MOVE_ONLY:
-// when the slot's tag differs from the top byte of `key`, the slot holds another position or
-// nothing written since the last clear, so the answer is HASH_MISS without reading the entry
-// (and `out` is left as it was). Key 0 reads an empty slot as its own; its tag 0 lets it through.
+// when the slot's tag differs from the one `key` would have, the slot holds another position
+// or one not written in this search, so the answer is HASH_MISS without reading the entry (and
+// `out` is left as it was). Key 0 reads an empty slot as its own, so it always reads the entry.
 inline int probeHashForSearch(PositionKey key, HashEntry& out, int depth, int alpha, int beta) {
-    if (hashTable.tags[key & hashTable.slotMask] != hashTag(key)) return HASH_MISS;
+    if (hashTable.tags[key & hashTable.slotMask] != hashTag(key) && key != 0) return HASH_MISS;
     return probeHashAt(key, out, depth, alpha, beta);
 }
 

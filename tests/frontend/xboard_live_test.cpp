@@ -114,43 +114,34 @@ TEST(XboardAnalysis, DeepensWithoutInputUntilExitStopsIt) {
 }
 
 // The analysis follows every position the front end sets up, and the board stays where the
-// moves left it when the analysis ends.
+// moves left it when the analysis ends. A line the engine wrote before it read the command may
+// still arrive after it; the ping after each command marks where the new position's lines begin.
 TEST(XboardAnalysis, FollowsMovesUndoNewAndSetboard) {
     XboardSession session;
+    int pings = 0;
+    // Sends `command`, then a ping, and returns the analysis that follows the pong to `depth`.
+    auto analysisAfter = [&](const std::string& command, const std::string& reply = "") {
+        session.send(command + "\nping " + std::to_string(++pings) + "\n");
+        EXPECT_TRUE(session.waitFor("pong " + std::to_string(pings) + "\n"));
+        EXPECT_NE(session.lastReply().find(reply), std::string::npos) << session.lastReply();
+        EXPECT_TRUE(session.waitForDepth(5));
+        return session.since();
+    };
     session.send("post\nanalyze\n");
     ASSERT_TRUE(session.waitForDepth(5));
 
-    session.send("usermove e2e4\n");
-    ASSERT_TRUE(session.waitFor("1. .. "));  // black's line begins
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), "startpos", {"e2e4"});
-
-    session.send("usermove e2e5\n");  // not black's move
-    ASSERT_TRUE(session.waitFor("Illegal move: e2e5\n"));
-    session.send("usermove e7e5\n");
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), "startpos", {"e2e4", "e7e5"});
-
-    session.send("undo\n");
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), "startpos", {"e2e4"});
-
-    session.send(std::string("setboard ") + ITALIAN + "\n");
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), ITALIAN, {});
-
-    session.send("setboard nonsense\n");
-    ASSERT_TRUE(session.waitFor("tellusererror Illegal position\n"));
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), "startpos", {});
+    expectLinesLegalIn(analysisAfter("usermove e2e4"), "startpos", {"e2e4"});
+    expectLinesLegalIn(analysisAfter("usermove e2e5", "Illegal move: e2e5\n"), "startpos", {"e2e4"});  // not black's
+    expectLinesLegalIn(analysisAfter("usermove e7e5"), "startpos", {"e2e4", "e7e5"});
+    expectLinesLegalIn(analysisAfter("undo"), "startpos", {"e2e4"});
+    expectLinesLegalIn(analysisAfter(std::string("setboard ") + ITALIAN), ITALIAN, {});
+    expectLinesLegalIn(analysisAfter("setboard nonsense", "tellusererror Illegal position\n"), "startpos", {});
 
     // A new game is analysed too; the engine plays no side in it.
-    session.send("usermove d2d4\nnew\n");
-    ASSERT_TRUE(session.waitForDepth(5));
-    expectLinesLegalIn(session.since(), "startpos", {});
-    session.send("usermove g1f3\n");
-    ASSERT_TRUE(session.waitForDepth(5));
-    EXPECT_EQ(session.since().find("move "), std::string::npos);
+    expectLinesLegalIn(analysisAfter("usermove d2d4\nnew"), "startpos", {});
+    const std::string afterG1f3 = analysisAfter("usermove g1f3");
+    expectLinesLegalIn(afterG1f3, "startpos", {"g1f3"});
+    EXPECT_EQ(afterG1f3.find("move "), std::string::npos);
 
     // After exit the board is the one the moves left: "go" plays black's reply to g1f3.
     session.send("exit\n");

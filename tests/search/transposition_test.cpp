@@ -177,6 +177,17 @@ TEST_F(TranspositionTest, TagFilteredProbeAnswersAsTheFullProbe) {
     expectSameAnswers("replaced by a key with the same top byte");
     clearHash();
     expectSameAnswers("cleared");
+    // An entry of the last search whose tag, by chance, is the one a key of its slot has now:
+    // the tag lets the probe through and the entry, being old, answers HASH_MISS.
+    storeHashAt(key, 3, 50, HASH_EXACT, SOME_MOVE);
+    const HashTag oldTag = hashTag(key);
+    clearHash();
+    const PositionKey chance = (key & ~(PositionKey{0xFF} << 56)) |
+                               PositionKey{static_cast<HashTag>(oldTag ^ hashTable.generation)} << 56;
+    ASSERT_EQ(hashTag(chance), oldTag);
+    HashEntry out{};
+    EXPECT_EQ(probeHashForSearch(chance, out, 0, -100, 100), HASH_MISS);
+    EXPECT_EQ(probeHashForSearch(key, out, 0, -100, 100), HASH_MISS);
     storeHashAt(key, 3, 50, HASH_LOWER, SOME_MOVE);
     for (int i = 0; i < 256; ++i) clearHash();
     expectSameAnswers("cleared 256 times");
