@@ -1,10 +1,12 @@
 // What the fuzz targets share: checks that hold for every position the engine accepts.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "board/attacks.h"
+#include "board/fen.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "movegen/movegen.h"
@@ -35,6 +37,13 @@ inline int playEveryMove() {
     }
     if (currentPosition != top) std::abort();
     return legal;
+}
+
+// Sets up the start its first byte picks from `positions`; the rest of the input stays to be played.
+template <std::size_t N>
+void startFromFirstByte(const std::uint8_t* data, const char* const (&positions)[N]) {
+    setStartPosition();
+    if (readFen(positions[data[0] % N]) != 1) std::abort();
 }
 
 inline std::string asText(const std::uint8_t* data, std::size_t size) {

@@ -20,8 +20,7 @@ constexpr const char* POSITIONS[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    setStartPosition();
-    if (readFen(POSITIONS[data[0] % std::size(POSITIONS)]) != 1) std::abort();
+    startFromFirstByte(data, POSITIONS);
     // The rest is a series of move texts separated by NUL bytes, played one after another.
     forEachText(asText(data + 1, size - 1), [](const std::string& move) {
         Position* const top = currentPosition;

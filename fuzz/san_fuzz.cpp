@@ -29,8 +29,7 @@ bool isLegalHere(Move move) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    setStartPosition();
-    if (readFen(POSITIONS[data[0] % std::size(POSITIONS)]) != 1) std::abort();
+    startFromFirstByte(data, POSITIONS);
     // The rest is a series of SAN texts separated by NUL bytes, played one after another.
     forEachText(asText(data + 1, size - 1), [](const std::string& text) {
         Position* const top = currentPosition;

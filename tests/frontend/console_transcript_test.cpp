@@ -11,10 +11,7 @@
 
 namespace {
 
-constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
 
-const std::string WELCOME = "\nWelcome in tarlowick (x86)\ntype \"help\" to show commands list\n";
-const std::string PROMPT = "\ntarlowick> ";
 const std::string HOUR_ALLOCATION = "#DEBUG move speed: 15  allocated time: 24000\n";
 
 const std::string HELP =

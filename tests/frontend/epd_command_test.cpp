@@ -63,20 +63,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReadEpdLine, testing::ValuesIn(EPD_CASES));
 
 // ---- the console command -------------------------------------------------------------------
 
-constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
-const std::string WELCOME = "\nWelcome in tarlowick (x86)\ntype \"help\" to show commands list\n";
-const std::string PROMPT = "\ntarlowick> ";
-
-std::string consoleSession(const TempDir& dir, const std::string& commands, const char* ini = PLAIN_INI) {
-    writeFile(dir.file("tarlowick.ini"), ini);
-    const Session session = runSession(dir, "console\n" + commands);
-    EXPECT_TRUE(session.exited);
-    EXPECT_EQ(session.status, 0);
-    const std::string head = BANNER + WELCOME + PROMPT;
-    EXPECT_TRUE(session.output.starts_with(head)) << session.output;
-    return session.output.substr(std::min(head.size(), session.output.size()));
-}
-
 std::vector<std::string> outputLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);

@@ -21,23 +21,7 @@
 
 namespace {
 
-constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
 constexpr const char* PGN_EXTRACT = "/usr/games/pgn-extract";
-
-const std::string WELCOME = "\nWelcome in tarlowick (x86)\ntype \"help\" to show commands list\n";
-const std::string PROMPT = "\ntarlowick> ";
-
-// A console session in `dir` (which gets the plain configuration); returns its output after the
-// welcome and first prompt.
-std::string consoleSession(const TempDir& dir, const std::string& commands) {
-    writeFile(dir.file("tarlowick.ini"), PLAIN_INI);
-    const Session session = runSession(dir, "console\n" + commands);
-    EXPECT_TRUE(session.exited);
-    EXPECT_EQ(session.status, 0);
-    const std::string head = BANNER + WELCOME + PROMPT;
-    EXPECT_TRUE(session.output.starts_with(head)) << session.output;
-    return session.output.substr(std::min(head.size(), session.output.size()));
-}
 
 std::string lines(const std::vector<std::string>& moves) {
     std::string text;

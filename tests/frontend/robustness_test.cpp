@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
 const std::string MILLION(1000000, 'a');
 
 struct HostileCase {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -16,6 +17,23 @@
 
 inline constexpr const char* BANNER =
     "tarlowick, a bitboard chess engine\nversion 0.06\nenter 'console' for console mode...\n";
+
+// The console's greeting and prompt, and the configuration most console transcripts run with.
+inline constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
+inline const std::string WELCOME = "\nWelcome in tarlowick (x86)\ntype \"help\" to show commands list\n";
+inline const std::string PROMPT = "\ntarlowick> ";
+
+// A console session in `dir`, which gets the configuration `ini`; returns its output after the
+// welcome and the first prompt.
+inline std::string consoleSession(const TempDir& dir, const std::string& commands, const char* ini = PLAIN_INI) {
+    writeFile(dir.file("tarlowick.ini"), ini);
+    const Session session = runSession(dir, "console\n" + commands);
+    EXPECT_TRUE(session.exited);
+    EXPECT_EQ(session.status, 0);
+    const std::string head = BANNER + WELCOME + PROMPT;
+    EXPECT_TRUE(session.output.starts_with(head)) << session.output;
+    return session.output.substr(std::min(head.size(), session.output.size()));
+}
 
 // The diagram of eight ranks given top (rank 8) first, in the board's letters.
 inline std::string diagram(const char* const (&ranks)[8]) {

@@ -13,7 +13,6 @@
 namespace {
 
 // A shallow search keeps sessions fast; thinking lines are off so that replies are exact; no book.
-constexpr const char* PLAIN_INI = "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nBook=0\n";
 
 const std::string FEATURES =
     "feature ping=1 setboard=1 debug=1 playother=1 analyze=1 colors=0 usermove=1 memory=0 time=1 "
