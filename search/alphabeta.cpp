@@ -165,7 +165,10 @@ public:
     bool next(Candidate& out) {
         if (list_.count == 0) return false;
         if (killersLeft_ > 0) {
-            killerToEnd();
+            // The node's killer row, read once: the first killer in list order goes last.
+            killerToEnd(
+                list_.count, killer1_, killer2_, [this](int i) { return list_.moves[i]; },
+                [this](int i, int j) { exchange(i, j); });
         } else if (!historyIdle_ || historyChangesSeen_ != historyChanges) {
             historyIdle_ = historyToEnd(
                                list_.count, [this](int i) { return historyCounter(counters_[i]); },
@@ -212,16 +215,6 @@ private:
         std::swap(list_.moves[i], list_.moves[j]);
         std::swap(counters_[i], counters_[j]);
     }
-    // killerToEnd for this node's row, read once: the first killer in list order goes last.
-    void killerToEnd() {
-        const int last = list_.count - 1;
-        for (int i = 0; i <= last; ++i)
-            if (isKiller(list_.moves[i])) {
-                exchange(i, last);
-                return;
-            }
-    }
-
     const KeyContext& keys_;
     MoveList list_;
     std::uint16_t counters_[MOVE_LIST_SIZE];

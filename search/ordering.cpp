@@ -25,16 +25,9 @@ void updateKillers(int depth, Move move) {
 
 int killerToEnd(int depth, MoveList& list) {
     if (!hasKillerRow(depth)) return 0;
-    const Move first = killerTable[depth][0], second = killerTable[depth][1];
-    const int last = list.count - 1;
-    for (int i = 0; i <= last; ++i) {
-        const Move m = list.moves[i];
-        if (m == first || m == second) {
-            std::swap(list.moves[i], list.moves[last]);
-            return 1;
-        }
-    }
-    return 0;
+    return killerToEnd(
+        list.count, killerTable[depth][0], killerTable[depth][1], [&list](int i) { return list.moves[i]; },
+        [&list](int i, int j) { std::swap(list.moves[i], list.moves[j]); });
 }
 
 int historyToEnd(MoveList& list) {

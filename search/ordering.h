@@ -37,6 +37,21 @@ int historyToEnd(MoveList& list);
 constexpr int historyIndex(Move move) { return (moveFrom(move) << 6) | moveTo(move); }
 inline std::int32_t& historyCounter(int index) { return historyTable[index >> 6][index & 63]; }
 
+// The rule of killerToEnd with the row's two killers given, over `count` entries whose moves
+// `moveAt`(i) gives and which `exchange`(i, j) swaps, for lists that keep more beside each move.
+template <typename MoveAt, typename Exchange>
+inline int killerToEnd(int count, Move first, Move second, MoveAt&& moveAt, Exchange&& exchange) {
+    const int last = count - 1;
+    for (int i = 0; i <= last; ++i) {
+        const Move m = moveAt(i);
+        if (m == first || m == second) {
+            exchange(i, last);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 // The rule of historyToEnd over `count` entries whose counters `counterAt`(i) gives and which
 // `exchange`(i, j) swaps, for lists that keep more beside each move.
 template <typename CounterAt, typename Exchange>
