@@ -10,6 +10,7 @@
 #include "board/position.h"
 #include "movegen/movegen.h"
 #include "search/evaluate.h"
+#include "tests/support/board_fixtures.h"
 
 namespace {
 
@@ -118,20 +119,10 @@ std::vector<Move> checkMaterialAfterEveryMove(int& checked, int& known) {
 // which can leave a stale en-passant file whose capture takes no pawn.
 TEST(Evaluate, MaterialAfterAMoveMatchesTheNewPosition) {
     std::mt19937 random(11);
-    const char* starts[] = {
-        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
-        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
-        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-        "4k3/8/8/2pP4/8/8/8/4K3 w - c6 0 1",
-    };
     int checked = 0, known = 0;
-    for (const char* start : starts) {
+    for (const char* start : VARIED_STARTS) {
         for (int game = 0; game < 10; ++game) {
-            setStartPosition();
-            ASSERT_EQ(readFen(start), 1) << start;
+            ASSERT_TRUE(loadFen(start)) << start;
             for (int ply = 0; ply < 120; ++ply) {
                 const std::vector<Move> legal = checkMaterialAfterEveryMove(checked, known);
                 if (HasFailure()) return;

@@ -37,5 +37,19 @@ inline bool sameBoard(const Position& a, const Position& b) {
            a.typePlane2 == b.typePlane2;
 }
 
+// Starts for random games that between them reach every move kind: castling both ways,
+// promotions with and without a capture, en passant (one of them along a pinned rank), checks
+// and pins.
+inline constexpr const char* VARIED_STARTS[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "4k3/8/8/2pP4/8/8/8/4K3 w - c6 0 1",
+    "4k3/8/8/KPp4r/8/8/8/8 w - c6 0 1",
+};
+
 // Real-board square from text such as "e4".
 constexpr int squareOf(const char* text) { return (text[0] - 'a') + 8 * (text[1] - '1'); }
