@@ -67,7 +67,6 @@ constexpr const char* HELP_TEXT =
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
     "epd f s   - search each position of the EPD file f for s seconds\n"
-
     "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
 
 void announceBookMove(const char* moveText) {

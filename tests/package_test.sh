@@ -90,7 +90,7 @@ grep -q "^id name tarlowick $announced\$" "$work/uci.out" && grep -q '^uciok$' "
   fail "no UCI handshake: $(cat "$work/uci.out")"
 printf 'console\nhelp\nquit\n' | "$program" >"$work/help.out" 2>&1
 
-# --- The plugin file: the spec line, the command xboard runs (the program, on a Debian PATH
+# --- The plugin file: its format line, the command xboard runs (the program, on a Debian PATH
 # through /usr/games), the variants.
 plugin=$root/usr/share/games/plugins/xboard/tarlowick.eng
 [ "$(sed -n 1p "$plugin")" = "plugin spec 0.0" ] || fail "plugin file line 1: '$(sed -n 1p "$plugin")'"

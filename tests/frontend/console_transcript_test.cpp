@@ -11,7 +11,6 @@
 
 namespace {
 
-
 const std::string HOUR_ALLOCATION = "#DEBUG move speed: 15  allocated time: 24000\n";
 
 const std::string HELP =
@@ -37,54 +36,37 @@ const std::string HELP =
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
     "epd f s   - search each position of the EPD file f for s seconds\n"
-
     "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
 
-const std::string DEFAULT_PARAMS =
-    "\n[ENGINE]\n"
-    "Depht:              32\n"
-    "postThinking:       1\n"
-    "\n[LOG]\n"
-    "logFile:            tarlowick.log\n"
-    "logGame:            0\n"
-    "\n[BOOK]\n"
-    "bookFile:           book.bin\n"
-    "book:               1\n"
-    "randBook:           1\n"
-    "\n[TIME]\n"
-    "MaxTime:            3600 s\n"
-    "moveTime:           3600 s\n"
-    "suddenDeath:        20\n"
-    "moreTime:           5\n"
-    "lessTime:           5\n"
-    "fastGame:           5\n"
-    "\n";
+// The "param" printout, with the three settings these transcripts change.
+std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {
+    return "\n[ENGINE]\n"
+           "Depht:              " + depth + "\n"
+           "postThinking:       1\n"
+           "\n[LOG]\n"
+           "logFile:            tarlowick.log\n"
+           "logGame:            0\n"
+           "\n[BOOK]\n"
+           "bookFile:           book.bin\n"
+           "book:               " + book + "\n"
+           "randBook:           1\n"
+           "\n[TIME]\n"
+           "MaxTime:            3600 s\n"
+           "moveTime:           " + moveTime + " s\n"
+           "suddenDeath:        20\n"
+           "moreTime:           5\n"
+           "lessTime:           5\n"
+           "fastGame:           5\n"
+           "\n";
+}
+const std::string DEFAULT_PARAMS = paramsPrintout("32", "1", "3600");
+// The settings of PLAIN_INI after "post" and "st 5".
+const std::string PLAIN_PARAMS_POST_ST5 = paramsPrintout("2", "0", "5");
 
 const std::string START_BOARD =
     diagram({"tcadract", "pppppppp", "        ", "        ", "        ", "        ", "PPPPPPPP", "TCADRACT"});
 const std::string AFTER_E2E4 =
     diagram({"tcadract", "pppppppp", "        ", "        ", "    P   ", "        ", "PPPP PPP", "TCADRACT"});
-
-// The settings of PLAIN_INI after "post" and "st 5".
-const std::string PLAIN_PARAMS_POST_ST5 =
-    "\n[ENGINE]\n"
-    "Depht:              2\n"
-    "postThinking:       1\n"
-    "\n[LOG]\n"
-    "logFile:            tarlowick.log\n"
-    "logGame:            0\n"
-    "\n[BOOK]\n"
-    "bookFile:           book.bin\n"
-    "book:               0\n"
-    "randBook:           1\n"
-    "\n[TIME]\n"
-    "MaxTime:            3600 s\n"
-    "moveTime:           5 s\n"
-    "suddenDeath:        20\n"
-    "moreTime:           5\n"
-    "lessTime:           5\n"
-    "fastGame:           5\n"
-    "\n";
 
 struct ConsoleCase {
     const char* name;
@@ -151,7 +133,7 @@ const ConsoleCase CASES[] = {
          "Error: insert a depth reduction between 0 and 20\n" + PROMPT +
          "Error: insert a depth reduction between 0 and 20\n" + PROMPT + AFTER_E2E4 + PROMPT + START_BOARD + PROMPT +
          PLAIN_PARAMS_POST_ST5 +
-         PROMPT + PROMPT + AFTER_E2E4 + "#DEBUG move speed: 15  allocated time: 24000\n{line}\nmove {move}\n{board}" +
+         PROMPT + PROMPT + AFTER_E2E4 + HOUR_ALLOCATION + "{line}\nmove {move}\n{board}" +
          PROMPT},
 };
 
