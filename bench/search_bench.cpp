@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/bench_run.h"
 #include "board/movetext.h"
 #include "board/position.h"
-#include "search/bench_run.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "frontend/engine_state.h"
+#include "state/settings.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "board/fen.h"
-#include "frontend/command_table.h"
-#include "frontend/console.h"
-#include "frontend/engine_state.h"
-#include "frontend/settings_loader.h"
-#include "frontend/uci.h"
-#include "frontend/xboard.h"
+#include "frontend/console/console.h"
+#include "frontend/input/command_table.h"
+#include "frontend/settings/settings_loader.h"
+#include "frontend/uci/uci.h"
+#include "frontend/xboard/xboard.h"
+#include "state/game_state.h"
 
 namespace {
 

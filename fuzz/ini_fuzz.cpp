@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "frontend/ini_reader.h"
+#include "frontend/settings/ini_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");

@@ -6,7 +6,7 @@
 #include "board/fen.h"
 #include "board/position.h"
 #include "board/san.h"
-#include "frontend/pgn_reader.h"
+#include "frontend/files/pgn_reader.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

@@ -9,12 +9,14 @@
 #include <string>
 
 #include "board/fen.h"
-#include "frontend/console.h"
-#include "frontend/engine_state.h"
-#include "frontend/line_input.h"
-#include "frontend/uci.h"
-#include "frontend/xboard.h"
+#include "frontend/console/console.h"
+#include "frontend/input/line_input.h"
+#include "frontend/uci/uci.h"
+#include "frontend/xboard/xboard.h"
 #include "fuzz/fuzz_support.h"
+#include "state/game_state.h"
+#include "state/settings.h"
+#include "state/time_control.h"
 
 namespace {
 

@@ -7,13 +7,17 @@
 #include "board/movetext.h"
 #include "board/position.h"
 #include "book/position_key.h"
-#include "frontend/engine_state.h"
 #include "movegen/movegen.h"
 #include "search/evaluate.h"
 #include "search/key_update.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
+#include "search/search_hooks.h"
 #include "search/transposition.h"
+#include "state/clock.h"
+#include "state/game_state.h"
+#include "state/settings.h"
+#include "state/time_control.h"
 
 namespace {
 

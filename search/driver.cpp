@@ -8,12 +8,14 @@
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
-#include "frontend/engine_state.h"
 #include "movegen/movegen.h"
 #include "search/alphabeta.h"
 #include "search/ordering.h"
 #include "search/thinking.h"
 #include "search/transposition.h"
+#include "state/game_state.h"
+#include "state/settings.h"
+#include "state/time_control.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
-#include "frontend/engine_state.h"
 #include "movegen/movegen.h"
 #include "search/evaluate.h"
+#include "state/game_state.h"
 
 // The static exchange is defined on the real board: at every step all captures of the side to
 // move are generated and each is made to test its legality, then the recapture is chosen among

@@ -9,12 +9,14 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "frontend/engine_state.h"
-#include "frontend/line_input.h"
 #include "search/alphabeta.h"
 #include "search/driver.h"
 #include "search/ordering.h"
+#include "search/search_hooks.h"
 #include "search/transposition.h"
+#include "state/clock.h"
+#include "state/game_state.h"
+#include "state/settings.h"
 
 namespace {
 
@@ -96,7 +98,7 @@ void printAnalysisLine(int depth, int score) {
 
 void pollAnalysisInput() {
     std::string line;
-    if (!readInputLine(line) || line.size() + 1 > ANALYSIS_LINE_LIMIT) {
+    if (analysisInput == nullptr || !analysisInput(line) || line.size() + 1 > ANALYSIS_LINE_LIMIT) {
         gameState.stopSearch = 1;  // nothing more will come, or not a line the front end meant
         return;
     }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "../frontend/test_files.h"
 #include "book/book.h"
+#include "tests/frontend/support/test_files.h"
 
 // The Polyglot key of the initial position.
 inline constexpr PositionKey START_KEY = 0x463B96181691FC9CULL;

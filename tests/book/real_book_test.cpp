@@ -17,7 +17,7 @@
 #include "book/book.h"
 #include "book/position_key.h"
 #include "book_files.h"
-#include "frontend/engine_state.h"
+#include "state/settings.h"
 
 namespace {
 

@@ -14,11 +14,15 @@
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
-#include "frontend/engine_state.h"
-#include "frontend/line_input.h"
+#include "frontend/input/line_input.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
+#include "search/search_hooks.h"
 #include "search/transposition.h"
+#include "state/clock.h"
+#include "state/game_state.h"
+#include "state/settings.h"
+#include "state/time_control.h"
 
 namespace search_test {
 
@@ -123,6 +127,7 @@ protected:
         gameState = GameState{};
         timeControl = TimeControl{};
         gameState.searchStartTime = clockMs();
+        analysisInput = readInputLine;
         nodeCount = 0;
         clearHash();
         clearHistory();

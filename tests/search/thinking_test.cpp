@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "frontend/line_input.h"
+#include "frontend/input/line_input.h"
 #include "search/alphabeta.h"
 #include "search/thinking.h"
 #include "search_fixture.h"

@@ -1,0 +1,236 @@
+#include "frontend/files/epd.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <cstdint>
+
+#include "board/fen.h"
+#include "board/legal_moves.h"
+#include "board/position.h"
+#include "board/san.h"
+#include "frontend/session/saved_game.h"
+#include "search/alphabeta.h"
+#include "search/driver.h"
+#include "state/clock.h"
+#include "state/game_state.h"
+#include "state/settings.h"
+#include "state/time_control.h"
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+void skipBlanks(const std::string& text, std::size_t& at) {
+    while (at < text.size() && isBlank(text[at])) ++at;
+}
+
+std::string readWord(const std::string& text, std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && !isBlank(text[at]) && text[at] != ';') ++at;
+    return text.substr(start, at - start);
+}
+
+// One operand: a quoted string (without its quotes) or a word.
+bool readOperand(const std::string& text, std::size_t& at, std::string& operand, std::string& error) {
+    if (text[at] != '"') {
+        operand = readWord(text, at);
+        return true;
+    }
+    const std::size_t close = text.find('"', at + 1);
+    if (close == std::string::npos) {
+        error = "a quoted string is not closed";
+        return false;
+    }
+    operand = text.substr(at + 1, close - at - 1);
+    at = close + 1;
+    return true;
+}
+
+bool isOpcode(const std::string& word) {
+    if (word.empty() || !std::isalpha(static_cast<unsigned char>(word[0]))) return false;
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; });
+}
+
+// What one search found.
+struct EpdSearch {
+    Move move;
+    int score, depth;
+};
+
+EpdSearch lastFinished{0, 0, 0};
+
+void noteIteration(const Iteration& iteration) {
+    if (iteration.stopped) return;  // its score and line are unfinished
+    lastFinished.score = iteration.score;
+    lastFinished.depth = iteration.depth;
+}
+
+// The deepening as the engine thinks, for `seconds`, on the current position.
+EpdSearch searchPosition(int seconds) {
+    lastFinished = {0, 0, 0};
+    // The time test is strict: one centisecond less stops it at the time asked.
+    const std::int32_t limit = seconds > INT32_MAX / 100 ? INT32_MAX : seconds * 100 - 1;
+    engineSettings.moveTime = limit;
+    timeControl.allocatedTime = limit;
+    gameState.searchStartTime = clockMs();
+    const DeepeningResult result = deepen(engineSettings.maxDepth, noteIteration);
+    lastFinished.move = result.bestMove != 0 ? result.bestMove : emergencyMove();
+    return lastFinished;
+}
+
+std::string scoreText(int score) {
+    if (score > MATE_THRESHOLD) return "mate " + std::to_string((MATE_SCORE + 1 - score) / 2);
+    if (score < -MATE_THRESHOLD) return "mated " + std::to_string((MATE_SCORE + score) / 2);
+    return std::to_string(score);
+}
+
+bool readMoves(const std::vector<std::string>& texts, std::vector<Move>& moves, std::string& error) {
+    for (const std::string& text : texts) {
+        Move move = 0;
+        if (readSan(text.c_str(), move) != 1) {
+            error = "no such legal move: " + text;
+            return false;
+        }
+        moves.push_back(move);
+    }
+    return true;
+}
+
+std::string joined(const char* opcode, const std::vector<std::string>& moves) {
+    std::string text = opcode;
+    for (const std::string& move : moves) text += " " + move;
+    return text;
+}
+
+// The EPD position on a fresh stack; 0 with `error` when it cannot be searched.
+int setUpPosition(const EpdLine& line, std::vector<Move>& best, std::vector<Move>& avoid, std::string& error) {
+    setStartPosition();
+    if (readFen(line.fen.c_str()) != 1) {
+        error = "illegal position: " + line.fen;
+        return 0;
+    }
+    if (line.bestMoves.empty() && line.avoidMoves.empty()) {
+        error = "neither bm nor am";
+        return 0;
+    }
+    if (!anyLegalMove()) {
+        error = "no legal move in the position";
+        return 0;
+    }
+    if (!readMoves(line.bestMoves, best, error) || !readMoves(line.avoidMoves, avoid, error)) return 0;
+    return 1;
+}
+
+bool solves(Move move, const std::vector<Move>& best, const std::vector<Move>& avoid) {
+    if (!best.empty()) return std::find(best.begin(), best.end(), move) != best.end();
+    return std::find(avoid.begin(), avoid.end(), move) == avoid.end();
+}
+
+// Searches one readable line and prints its result; returns whether it was solved.
+bool runPosition(const EpdLine& line, int number, const std::vector<Move>& best, const std::vector<Move>& avoid,
+                 int seconds) {
+    const EpdSearch found = searchPosition(seconds);
+    char san[SAN_BUFFER_SIZE] = "?";
+    moveToSan(san, found.move);
+    const bool solved = solves(found.move, best, avoid);
+    const std::string name = line.id.empty() ? "line " + std::to_string(number) : line.id;
+    std::string expected;
+    if (!solved) expected = " (" + (best.empty() ? joined("am", line.avoidMoves) : joined("bm", line.bestMoves)) + ")";
+    std::printf("%s: %s score %s depth %d %s%s\n", name.c_str(), san, scoreText(found.score).c_str(), found.depth,
+                solved ? "solved" : "not solved", expected.c_str());
+    std::fflush(stdout);
+    return solved;
+}
+
+// A whole line, with its line end and any carriage return cut; false at the end of the file.
+bool readFileLine(std::FILE* file, std::string& text) {
+    text.clear();
+    int c = 0;
+    while ((c = std::getc(file)) != EOF && c != '\n') text += static_cast<char>(c);
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return c != EOF || !text.empty();
+}
+
+}  // namespace
+
+int readEpdLine(const std::string& text, EpdLine& line, std::string& error) {
+    line = EpdLine{};
+    std::size_t at = 0;
+    for (int field = 0; field < 4; ++field) {
+        skipBlanks(text, at);
+        const std::string word = readWord(text, at);
+        if (word.empty()) {
+            error = "fewer than four FEN fields";
+            return 0;
+        }
+        line.fen += (field == 0 ? "" : " ") + word;
+    }
+    std::string halfmoves;
+    for (;;) {
+        skipBlanks(text, at);
+        if (at >= text.size()) break;
+        const std::string opcode = readWord(text, at);
+        if (!isOpcode(opcode)) {
+            error = "not an opcode: " + (opcode.empty() ? std::string(";") : opcode);
+            return 0;
+        }
+        std::vector<std::string> operands;
+        for (;;) {
+            skipBlanks(text, at);
+            if (at >= text.size()) break;
+            if (text[at] == ';') {
+                ++at;
+                break;
+            }
+            std::string operand;
+            if (!readOperand(text, at, operand, error)) return 0;
+            operands.push_back(operand);
+        }
+        if (opcode == "bm") line.bestMoves.insert(line.bestMoves.end(), operands.begin(), operands.end());
+        if (opcode == "am") line.avoidMoves.insert(line.avoidMoves.end(), operands.begin(), operands.end());
+        if (opcode == "id" && !operands.empty()) line.id = operands[0];
+        if (opcode == "hmvc" && !operands.empty()) halfmoves = operands[0];
+    }
+    if (!halfmoves.empty()) line.fen += " " + halfmoves;
+    return 1;
+}
+
+void runEpdSuite(std::FILE* file, const char* name, int seconds) {
+    const SavedGame saved = saveGame();
+    const std::int32_t moveTime = engineSettings.moveTime;
+    const TimeControl clocks = timeControl;
+    const std::int32_t stopSearch = gameState.stopSearch;
+    const std::uint32_t searchStartTime = gameState.searchStartTime;
+    const std::uint32_t start = clockMs();
+
+    int positions = 0, solved = 0, skipped = 0, number = 0;
+    std::string text;
+    while (readFileLine(file, text)) {
+        ++number;
+        if (std::all_of(text.begin(), text.end(), isBlank)) continue;
+        EpdLine line;
+        std::vector<Move> best, avoid;
+        std::string error;
+        if (readEpdLine(text, line, error) != 1 || setUpPosition(line, best, avoid, error) != 1) {
+            std::printf("Error (line %d of %s): %s\n", number, name, error.c_str());
+            ++skipped;
+            continue;
+        }
+        ++positions;
+        if (runPosition(line, number, best, avoid, seconds)) ++solved;
+    }
+
+    if (std::ferror(file) != 0) std::printf("Error (cannot read %s): %s\n", name, std::strerror(errno));
+
+    restoreGame(saved);
+    engineSettings.moveTime = moveTime;
+    timeControl = clocks;
+    gameState.stopSearch = stopSearch;
+    gameState.searchStartTime = searchStartTime;
+    std::printf("epd: solved %d of %d", solved, positions);
+    if (skipped > 0) std::printf(", %d line%s skipped", skipped, skipped == 1 ? "" : "s");
+    std::printf(" in %.3f s\n", elapsedMs(start) / 1000.0);
+}

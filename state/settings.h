@@ -1,0 +1,29 @@
+// The engine's settings: what the configuration file, the protocols and the console set, and
+// what the search, the book and the game log read.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+inline constexpr int SETTING_TEXT_LENGTH = 100;
+
+struct EngineSettings {
+    std::int32_t maxDepth = 32;
+    std::int32_t postThinking = 1;
+    char logFile[SETTING_TEXT_LENGTH] = "tarlowick.log";
+    std::int32_t logGame = 0;
+    std::FILE* logStream = nullptr;
+    char bookFile[SETTING_TEXT_LENGTH] = "book.bin";
+    std::int32_t book = 1;
+    std::int32_t randBook = 1;
+    std::int32_t maxTime = 360000;   // centiseconds
+    std::int32_t moveTime = 360000;  // centiseconds, hard limit of one search
+    std::int32_t suddenDeath = 20;
+    std::int32_t moreTime = 5;
+    std::int32_t lessTime = 5;
+    std::int32_t fastGame = 5;
+    std::int32_t hashSize = 24;  // megabytes of the transposition table
+    std::int32_t ponder = 0;     // 1: think on the opponent's time ("hard" and UCI's Ponder)
+};
+
+inline EngineSettings engineSettings;

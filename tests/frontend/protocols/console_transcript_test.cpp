@@ -1,0 +1,168 @@
+// Scripted console sessions piped into the engine, compared with the exact output.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "tests/frontend/support/engine_process.h"
+#include "tests/frontend/support/test_files.h"
+#include "tests/frontend/support/transcript.h"
+
+namespace {
+
+const std::string HOUR_ALLOCATION = "#DEBUG move speed: 15  allocated time: 24000\n";
+
+const std::string HELP =
+    "\nWindboard commands:\n"
+    "new       - new game\n"
+    "undo      - undo last move\n"
+    "quit      - exit from tarlowick\n"
+    "go        - set the engine to play the color that is on move\n"
+    "force     - Set the engine to play neither color (force mode). Stop clocks.\n"
+    "sd [ply]  - set depht\n"
+    "st [sec]  - set time controls\n"
+    "\n"
+    "tarlowick commands:\n"
+    "b         - show chessboard\n"
+    "test      - start Perft test\n"
+    "param     - show current config params\n"
+    "book      - show moves from the opening book\n"
+    "ini       - reload ini config file\n"
+    "* insert moves with coordinate algebraic notation; e.g.: e2e4\n"
+    "fen FEN   - new game from the position FEN\n"
+    "perft n   - count the positions n plies deep, with the time taken\n"
+    "divide n  - perft n below each legal move, then the total\n"
+    "pgn f     - append the game to the PGN file f\n"
+    "load f n  - load game n (1 when left out) of the PGN file f\n"
+    "epd f s   - search each position of the EPD file f for s seconds\n"
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
+
+// The "param" printout, with the three settings these transcripts change.
+std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {
+    return "\n[ENGINE]\n"
+           "Depht:              " + depth + "\n"
+           "postThinking:       1\n"
+           "\n[LOG]\n"
+           "logFile:            tarlowick.log\n"
+           "logGame:            0\n"
+           "\n[BOOK]\n"
+           "bookFile:           book.bin\n"
+           "book:               " + book + "\n"
+           "randBook:           1\n"
+           "\n[TIME]\n"
+           "MaxTime:            3600 s\n"
+           "moveTime:           " + moveTime + " s\n"
+           "suddenDeath:        20\n"
+           "moreTime:           5\n"
+           "lessTime:           5\n"
+           "fastGame:           5\n"
+           "\n";
+}
+const std::string DEFAULT_PARAMS = paramsPrintout("32", "1", "3600");
+// The settings of PLAIN_INI after "post" and "st 5".
+const std::string PLAIN_PARAMS_POST_ST5 = paramsPrintout("2", "0", "5");
+
+const std::string START_BOARD =
+    diagram({"tcadract", "pppppppp", "        ", "        ", "        ", "        ", "PPPPPPPP", "TCADRACT"});
+const std::string AFTER_E2E4 =
+    diagram({"tcadract", "pppppppp", "        ", "        ", "    P   ", "        ", "PPPP PPP", "TCADRACT"});
+
+struct ConsoleCase {
+    const char* name;
+    std::string commands;  // after the line that enters console mode
+    std::string expected;  // after the welcome and the first prompt
+    std::map<std::string, std::string> files = {{"tarlowick.ini", PLAIN_INI}};
+};
+
+const ConsoleCase CASES[] = {
+    {"Help", "help\nquit\n", HELP + PROMPT},
+    {"ParamWithoutAConfigurationFile", "param\nquit\n", DEFAULT_PARAMS + PROMPT, {}},
+    {"DepthAndMoveTime", "sd 8\nsd 40\nsd 1\nsd\nst 0\nst x\nst 5\nquit\n",
+     "Depth set with value 8 PLY\n" + PROMPT + "Error: insert a number between 2 and 32 \n" + PROMPT +
+         "Error: insert a number between 2 and 32 \n" + PROMPT + "Error: insert a number between 2 and 32 \n" +
+         PROMPT + "Error: insert a number > 0 \n" + PROMPT + "Error: insert a number > 0 \n" + PROMPT +
+         "Time control set with value 5 sec\n" + PROMPT},
+    // Console mode starts in force mode: the move is made and shown, and nobody answers it.
+    {"MoveBeforeNewIsNotAnswered", "e2e4\nquit\n", AFTER_E2E4 + PROMPT},
+    {"IllegalMovesShowTheBoardAgain", "a1a1\ne2e5\ne7e8x\nquit\n",
+     "Illegal move: a1a1\n" + START_BOARD + PROMPT + "Illegal move: e2e5\n" + START_BOARD + PROMPT +
+         "Illegal move: e7e8x\n" + START_BOARD + PROMPT},
+    {"UnknownCommand", "hello\nquit\n", "Error (unknown command): hello\n" + PROMPT},
+    {"EngineAnswersAfterNew", "new\ne2e4\nquit\n",
+     PROMPT + AFTER_E2E4 + HOUR_ALLOCATION + "move {move}\n{board}" + PROMPT},
+    // Undo right after the engine's reply takes back only that reply.
+    {"UndoStepsBackOnePly", "new\ne2e4\nundo\nquit\n",
+     PROMPT + AFTER_E2E4 + HOUR_ALLOCATION + "move {move}\n{board}" + PROMPT + AFTER_E2E4 + PROMPT},
+    {"UndoAtTheStartStaysThere", "undo\ne2e4\nquit\n", START_BOARD + PROMPT + AFTER_E2E4 + PROMPT},
+    {"GoMatesAndTheGameEnds", "fen 6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1\ngo\ngo\nquit\n",
+     PROMPT + HOUR_ALLOCATION + "Mate in 1 \nmove a1a8 \n1-0 {White mates}\n{board}" + PROMPT + PROMPT},
+    {"BookMoveInTheConsole", "go\nquit\n", "move e2e4 from book\n{board}" + PROMPT,
+     {{"tarlowick.ini", "[ENGINE]\nMaxDepth=2\nPostThinking=0\n[BOOK]\nRandBook=0\n"},
+      {"book.bin", oneEntryBook("e2e4")}}},
+    {"AnalyzeUntilExit", "analyze\nexit\nquit\n", "{line}\n#DEBUG exit da polling\n" + PROMPT},
+    {"DebugPositionsAreLoadedSilently", "mate\nkiller\ndump\n.\nquit\n",
+     PROMPT + PROMPT + PROMPT + "#DEBUG stat\n" + PROMPT},
+    {"GoodCapturesHighestEntryFirst", "good\nquit\n", "\n Good moves found: 1\nIdx 0 d3c4  Val 100\n" + PROMPT},
+    {"HashSelfTest", "hash\nquit\n",
+     "Score returned:     0\nHash key:           -252266527\nHash depth:         1\nHash score:         0\n\n"
+     "Size Hash Record:   24 byte\n\nSize Hash Table:    24576 Kbyte\nSize Hash Table:    24 Mbyte\n" +
+         PROMPT},
+    // The report gives the table's real size: the entries of 24 bytes that fit in the Hash key.
+    {"HashSelfTestAtAnotherSize", "hash\nquit\n",
+     "Score returned:     0\nHash key:           -252266527\nHash depth:         1\nHash score:         0\n\n"
+     "Size Hash Record:   24 byte\n\nSize Hash Table:    49152 Kbyte\nSize Hash Table:    48 Mbyte\n" +
+         PROMPT,
+     {{"tarlowick.ini", "[ENGINE]\nHash=50\n"}}},
+    // A refused FEN leaves the game as it was: e2e4 is still on the board.
+    {"RefusedFenKeepsTheGame", "e2e4\nfen 8/8/8/8/8/8/8/8 w - - 0 1\nb\nquit\n",
+     AFTER_E2E4 + PROMPT + "Error (illegal position): 8/8/8/8/8/8/8/8 w - - 0 1\n" + PROMPT + AFTER_E2E4 +
+         PROMPT},
+    {"PerftAndDivide", "perft 3\nfen 7k/8/8/8/8/8/8/K7 w - - 0 1\ndivide 2\nperft 0\ndivide\nquit\n",
+     "perft 3: 8902 leaves in {time} s\n" + PROMPT + PROMPT +
+         "{move}: 3\n{move}: 3\n{move}: 3\nmoves: 3, total: 9 in {time} s\n" + PROMPT +
+         "Error: insert a depth between 1 and 20\n" + PROMPT + "Error (unknown command): divide\n" + PROMPT},
+    {"EndOfInputEndsLikeQuit", "b\n", START_BOARD + PROMPT},
+    // The benchmark three plies lower, as the search's signature test runs it: the same node
+    // total. The game (down to its first record) and the settings are as before it, and the
+    // engine still answers a move.
+    {"BenchLeavesTheGameAndTheSettings",
+     "post\nst 5\ne2e4\nbench 3\nbench x\nbench 21\nb\nundo\nparam\nnew\ne2e4\nquit\n",
+     PROMPT + "Time control set with value 5 sec\n" + PROMPT + AFTER_E2E4 + PROMPT +
+         "bench: 22 positions, each to its depth less 3\nbench: 11291046 nodes in {time} s, {line}\n" + PROMPT +
+         "Error: insert a depth reduction between 0 and 20\n" + PROMPT +
+         "Error: insert a depth reduction between 0 and 20\n" + PROMPT + AFTER_E2E4 + PROMPT + START_BOARD + PROMPT +
+         PLAIN_PARAMS_POST_ST5 +
+         PROMPT + PROMPT + AFTER_E2E4 + HOUR_ALLOCATION + "{line}\nmove {move}\n{board}" +
+         PROMPT},
+};
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const ConsoleCase& c, std::ostream* out) { *out << c.name; }
+
+class ConsoleTranscript : public testing::TestWithParam<ConsoleCase> {};
+
+TEST_P(ConsoleTranscript, PrintsExactly) {
+    const ConsoleCase& c = GetParam();
+    expectSessionReplies(c.files, "console\n" + c.commands, WELCOME + PROMPT + c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, ConsoleTranscript, testing::ValuesIn(CASES),
+                         [](const testing::TestParamInfo<ConsoleCase>& test) { return test.param.name; });
+
+// "ini" reads the file again: a changed depth shows in "param".
+TEST(ConsoleSettings, IniReloadsTheFile) {
+    TempDir dir;
+    writeFile(dir.file("tarlowick.ini"), "[ENGINE]\nMaxDepth=5\n");
+    EngineProcess engine(dir.path);
+    engine.send("console\nparam\n");
+    ASSERT_TRUE(engine.waitFor("fastGame"));
+    writeFile(dir.file("tarlowick.ini"), "[ENGINE]\nMaxDepth=7\n");
+    engine.send("sd 3\nini\nparam\nquit\n");
+    const Session session = engine.finish();
+    EXPECT_NE(session.output.find("Depht:              5\n"), std::string::npos);
+    EXPECT_NE(session.output.find("Depht:              7\n"), std::string::npos) << session.output;
+    EXPECT_EQ(session.status, 0);
+}
+
+}  // namespace
