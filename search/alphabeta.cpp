@@ -12,6 +12,7 @@
 #include "search/key_update.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
+#include "search/root_moves.h"
 #include "search/search_hooks.h"
 #include "search/transposition.h"
 #include "state/clock.h"
@@ -76,6 +77,7 @@ struct NodeState {
     bool searchedLegal = false;
     bool raisedAlpha = false;
     int material = UNKNOWN_MATERIAL;  // of the node's own position, once a child needed it
+    bool storing = true;  // a root that passes over some moves writes no entry: its scores are not the position's
 
     // What a child's search is given for the material of its position: only a child at the
     // horizon gets it, worked out from this node's own.
@@ -97,12 +99,12 @@ inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey, int
     node.lastScore = score;
     node.hasLastScore = true;
     if (score >= node.beta) {
-        storeHashAt(node.key, node.depth, score, HASH_LOWER, move);
+        if (node.storing) storeHashAt(node.key, node.depth, score, HASH_LOWER, move);
         return true;
     }
     node.searchedLegal = true;
     if (score > node.alpha) {
-        storeHashAt(node.key, node.depth, score, HASH_EXACT, move);
+        if (node.storing) storeHashAt(node.key, node.depth, score, HASH_EXACT, move);
         updateLine(node.line, move, node.child);
         node.alpha = score;
         node.raisedAlpha = true;
@@ -233,7 +235,11 @@ template <bool testDraws>
 int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int nullAllowed, PositionKey key,
            int material) {
     HashEntry entry{};  // read only when the probe found this position
-    const int probe = probeHashForSearch(key, entry, depth, alpha, beta);
+    int probe = probeHashForSearch(key, entry, depth, alpha, beta);
+    // The root drivers' choices: a root that passes over moves cannot take the position's score.
+    constexpr bool root = !testDraws;
+    const bool skipping = root && rootSkip.active;
+    if (skipping && probe != HASH_MISS) probe = entry.move != 0 && !skippedAtRoot(entry.move) ? HASH_MOVE_ONLY : HASH_MISS;
     if (probe != HASH_MISS && probe != HASH_MOVE_ONLY) return probe;
 
     if constexpr (testDraws) {
@@ -247,6 +253,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     }
 
     NodeState node{key, depth, alpha, beta, mateScore, line, {}};
+    node.storing = !skipping;
     int checked = -1;  // whether the side to move is in check, worked out when first needed
     auto sideInCheck = [&checked] {
         if (checked < 0) checked = inCheck() ? 1 : 0;
@@ -285,6 +292,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     Candidate current, next;
     for (bool has = captures.next(current); has; current = next) {
         has = captures.next(next);
+        if (skipping && skippedAtRoot(current.move)) continue;
         lastMove = current.move;
         const int childMaterial = node.childMaterial(position, current.move);
         if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) return beta;
@@ -302,6 +310,10 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
             has = quiets.next(next);
         else
             quiets.prefetchLikelyNext();
+        if (skipping && skippedAtRoot(current.move)) {
+            if (!takeAhead) has = quiets.next(next);
+            continue;
+        }
         lastMove = current.move;
         const int childMaterial = node.childMaterial(position, current.move);
         if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) {
@@ -318,13 +330,13 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
 
     if (!node.searchedLegal) {
         if (sideInCheck()) {
-            storeHashAt(key, depth, -mateScore, HASH_EXACT, lastMove);
+            if (node.storing) storeHashAt(key, depth, -mateScore, HASH_EXACT, lastMove);
             return -mateScore;
         }
         node.alpha = 0;  // stalemate
     }
     // Without a move that raised alpha the entry holds the last score seen, not the best one.
-    if (!node.raisedAlpha)
+    if (!node.raisedAlpha && node.storing)
         storeHashAt(key, depth, node.hasLastScore ? node.lastScore : node.alpha, HASH_UPPER, lastMove);
     return node.alpha;
 }

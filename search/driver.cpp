@@ -11,6 +11,7 @@
 #include "movegen/movegen.h"
 #include "search/alphabeta.h"
 #include "search/ordering.h"
+#include "search/root_moves.h"
 #include "search/thinking.h"
 #include "search/transposition.h"
 #include "state/game_state.h"
@@ -37,17 +38,23 @@ std::int32_t allocationSpeed() {
 }  // namespace
 
 // The stopped search may have left unfinished results behind, hence the fresh tables.
-Move emergencyMove() {
+DeepeningResult emergencySearch() {
     clearHash();
     clearKillers();
     gameState.stopSearch = 0;
     rootLine.length = 0;
     rootLine.moves[0] = 0;
     searchTimeLimited = false;
-    searchRoot(1, -INFINITE_SCORE, INFINITE_SCORE);
+    startRootSkip();
+    nodeCount = 0;
+    const int score = searchRoot(1, -INFINITE_SCORE, INFINITE_SCORE);
+    endRootSkip();
     searchTimeLimited = true;
-    return rootLine.length > 0 ? rootLine.moves[0] : 0;
+    const Move move = rootLine.length > 0 ? rootLine.moves[0] : 0;
+    return DeepeningResult{move, score, 1, nodeCount, move != 0 ? rootLine : PvLine{}};
 }
+
+Move emergencyMove() { return emergencySearch().bestMove; }
 
 bool hasLegalMove() {
     if (stackRoom() < 1) return false;
@@ -86,20 +93,16 @@ void printIteration(const Iteration& iteration) {
         std::printf("Mated to% d \n", (score + MATE_SCORE) / 2);
     } else if (engineSettings.postThinking == 1 && !iteration.stopped) {
         printThinkingHeader(iteration.depth, score);
-        printPrincipalVariation();
+        printPrincipalVariation(*iteration.line);
     }
 }
 
-DeepeningResult deepen(int depthLimit, IterationReport report) {
-    clearHash();
-    clearHistory();
-    // No move from an earlier search may pass for one of this position.
-    rootLine.length = 0;
-    rootLine.moves[0] = 0;
+namespace {
 
+// One line at a time, every root search reported as it returns.
+DeepeningResult deepenOneLine(int depthLimit, IterationReport report) {
     DeepeningResult result{0, 0, 0, 0, PvLine{}};
     int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
-    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
     while (depth <= depthLimit) {
         gameState.stopSearch = 0;
         clearKillers();
@@ -107,13 +110,15 @@ DeepeningResult deepen(int depthLimit, IterationReport report) {
         const int score = searchRoot(depth, alpha, beta);
         const bool stopped = gameState.stopSearch == 1;
         result.nodes += nodeCount;
+        completedRootNodes = result.nodes;
         result.score = score;
         result.depth = depth;
         if (!stopped) {
             result.bestMove = rootLine.moves[0];
             result.line = rootLine;
         }
-        report(Iteration{depth, score, alpha, beta, stopped, result.nodes});
+        report(Iteration{depth, score, alpha, beta, stopped, result.nodes, &rootLine, 1, 1,
+                         engineSettings.multiPv > 1});
         if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) break;
         if (stopped) break;
         if (score >= beta || score <= alpha) {
@@ -125,6 +130,107 @@ DeepeningResult deepen(int depthLimit, IterationReport report) {
             ++depth;
         }
     }
+    return result;
+}
+
+// The lines of one depth of a multi-line search, and the scores the next depth's windows
+// centre on.
+struct RootLines {
+    PvLine line[MAX_PV_LINES];
+    int score[MAX_PV_LINES];
+    bool known[MAX_PV_LINES];  // the line has a score from an earlier depth
+};
+RootLines found;
+
+// Searches line `k` of `depth`, passing over the first moves of the lines before it; false
+// when the stop flag cut it short.
+bool searchLine(int depth, int k, int baseSkips, DeepeningResult& result) {
+    rootSkip.count = baseSkips;
+    for (int i = 0; i < k; ++i) rootSkip.moves[rootSkip.count++] = found.line[i].moves[0];
+    int alpha = found.known[k] ? found.score[k] - ASPIRATION_MARGIN : -INFINITE_SCORE;
+    int beta = found.known[k] ? found.score[k] + ASPIRATION_MARGIN : INFINITE_SCORE;
+    for (;;) {
+        gameState.stopSearch = 0;
+        clearKillers();
+        nodeCount = 0;
+        rootLine.length = 0;
+        rootLine.moves[0] = 0;
+        const int score = searchRoot(depth, alpha, beta);
+        result.nodes += nodeCount;
+        completedRootNodes = result.nodes;
+        if (gameState.stopSearch == 1) return false;
+        if (score > alpha && score < beta) {
+            found.line[k] = rootLine;
+            found.score[k] = score;
+            found.known[k] = true;
+            return true;
+        }
+        alpha = -INFINITE_SCORE;
+        beta = INFINITE_SCORE;
+    }
+}
+
+DeepeningResult deepenLines(int depthLimit, int lines, IterationReport report) {
+    DeepeningResult result{0, 0, 0, 0, PvLine{}};
+    const int baseSkips = rootSkip.count;
+    rootSkip.active = true;
+    for (int k = 0; k < lines; ++k) found.known[k] = false;
+    for (int depth = FIRST_DEPTH; depth <= depthLimit; ++depth) {
+        const std::uint64_t nodesBefore = result.nodes;
+        for (int k = 0; k < lines; ++k) {
+            if (!searchLine(depth, k, baseSkips, result)) {
+                result.depth = depth;
+                return result;
+            }
+            // The first line is the best move of the whole depth.
+            if (k == 0) {
+                result.bestMove = found.line[0].moves[0];
+                result.line = found.line[0];
+                result.score = found.score[0];
+                result.depth = depth;
+            }
+        }
+        // Best first; a later line that scores more than an earlier one moves up.
+        int order[MAX_PV_LINES];
+        for (int k = 0; k < lines; ++k) order[k] = k;
+        std::stable_sort(order, order + lines, [](int a, int b) { return found.score[a] > found.score[b]; });
+        RootLines sorted;
+        for (int k = 0; k < lines; ++k) {
+            sorted.line[k] = found.line[order[k]];
+            sorted.score[k] = found.score[order[k]];
+            sorted.known[k] = true;
+        }
+        found = sorted;
+        result.bestMove = found.line[0].moves[0];
+        result.line = found.line[0];
+        result.score = found.score[0];
+        nodeCount = static_cast<std::uint32_t>(result.nodes - nodesBefore);  // the depth's nodes, for its lines
+        for (int k = 0; k < lines; ++k)
+            report(Iteration{depth, found.score[k], -INFINITE_SCORE, INFINITE_SCORE, false, result.nodes, &found.line[k],
+                             k + 1, lines, true});
+        const int best = found.score[0];
+        if (best > MATE_THRESHOLD || best < -MATE_THRESHOLD) break;
+        if (gameState.stopSearch == 1) break;  // raised while the lines were reported
+    }
+    return result;
+}
+
+}  // namespace
+
+DeepeningResult deepen(int depthLimit, IterationReport report) {
+    clearHash();
+    clearHistory();
+    // No move from an earlier search may pass for one of this position.
+    rootLine.length = 0;
+    rootLine.moves[0] = 0;
+    completedRootNodes = 0;
+    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
+
+    const int allowed = startRootSkip();
+    const int lines = std::clamp(std::min(engineSettings.multiPv, allowed), 1, MAX_PV_LINES);
+    const DeepeningResult result =
+        lines == 1 ? deepenOneLine(depthLimit, report) : deepenLines(depthLimit, lines, report);
+    endRootSkip();
     return result;
 }
 

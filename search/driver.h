@@ -30,7 +30,18 @@ struct Iteration {
     int alpha, beta;           // the window it was searched with
     bool stopped;              // the stop flag ended it: its score and line are not to be used
     std::uint64_t totalNodes;  // nodeCount summed over this and every earlier root search
+    const PvLine* line = &rootLine;  // its principal variation
+    int multiPv = 1;                 // which line of a multi-line search, 1 the best
+    int lines = 1;                   // how many lines this depth reports
+    bool multiLine = false;          // the MultiPV setting asks for several lines
 };
+
+// The most lines a search reports at once.
+inline constexpr int MAX_PV_LINES = 256;
+
+// Nodes of the root searches of the running deepening that have returned; with nodeCount, the
+// nodes searched so far.
+inline std::uint64_t completedRootNodes = 0;
 
 using IterationReport = void (*)(const Iteration&);
 
@@ -40,12 +51,21 @@ void printIteration(const Iteration& iteration);
 
 // Iterative deepening from depth 2 to `depthLimit` as the engine thinks: clears the tables,
 // searches with a ±50 aspiration window (full-window re-search when it fails) and stops on a
-// mate score, the stop flag or the depth limit. Every root search is handed to `report`.
+// mate score, the stop flag or the depth limit. Only the root moves the front end's choice
+// allows are searched (root_moves.h). Every root search is handed to `report`.
+//
+// With the MultiPV setting at N > 1, each depth finds the best N allowed moves (fewer when
+// fewer are allowed): line k is searched without the first moves of lines 1 to k - 1, each
+// line with its own window. Once all are found, they are handed to `report` together, best
+// first; a depth the stop flag cuts short reports nothing. The move given is line 1's.
 DeepeningResult deepen(int depthLimit, IterationReport report = printIteration);
 
 // The move to play when no iteration ran to the end: a one-ply search without the time test on
 // fresh tables. 0 only when there is no legal move.
 Move emergencyMove();
+
+// The same search with what it found: the move, its score and line, depth 1.
+DeepeningResult emergencySearch();
 
 // The move to play after `result`: its best move, else the emergency move (0 only when there is
 // no legal move).

@@ -12,6 +12,7 @@
 #include "search/alphabeta.h"
 #include "search/driver.h"
 #include "search/ordering.h"
+#include "search/root_moves.h"
 #include "search/search_hooks.h"
 #include "search/transposition.h"
 #include "state/clock.h"
@@ -27,9 +28,9 @@ inline void writeOut(const char* text) {
     if (logging()) std::fputs(text, engineSettings.logStream);
 }
 
-inline void printThinkingLine(int depth, int score) {
+inline void printThinkingLine(int depth, int score, const PvLine& line = rootLine) {
     printThinkingHeader(depth, score);
-    printPrincipalVariation();
+    printPrincipalVariation(line);
 }
 
 // The number of "st N" the way "st %d" reads it: blanks may follow "st", then an optionally
@@ -68,32 +69,38 @@ void printThinkingHeader(int depth, int score) {
     writeOut(text);
 }
 
-void printPrincipalVariation() {
+void printPrincipalVariation(const PvLine& line) {
     const int rootSide = static_cast<int>(currentPosition->sideToMove);
     std::fflush(stdout);
     // 16 moves of at most 6 characters, 8 move numbers, the prefix and the line end.
     char text[256];
     int n = std::snprintf(text, sizeof text, rootSide == 0 ? "1. " : "1. .. ");
-    n += pvMoveText(text + n, rootLine.moves[0], rootSide);
-    const int length = std::min<int>(rootLine.length, PV_LENGTH);
+    n += pvMoveText(text + n, line.moves[0], rootSide);
+    const int length = std::min<int>(line.length, PV_LENGTH);
     int moveNumber = 2;
     for (int i = 1; i < length; ++i) {
         const int mover = rootSide ^ (i & 1);
         if (mover == 0) n += std::snprintf(text + n, sizeof text - n, "%i. ", moveNumber++);
-        n += pvMoveText(text + n, rootLine.moves[i], mover);
+        n += pvMoveText(text + n, line.moves[i], mover);
     }
     text[n++] = '\n';
     text[n] = '\0';
     writeOut(text);
 }
 
-void printAnalysisLine(int depth, int score) {
+void printAnalysisLine(int depth, int score, PvLine& line) {
     if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
         // As many moves as the mate is moves away, never more than the line holds.
         const int moves = score > 0 ? (MATE_SCORE + 1 - score) / 2 : (score + MATE_SCORE) / 2;
-        rootLine.length = std::min<int>(moves, rootLine.length);
+        line.length = std::min<int>(moves, line.length);
     }
-    printThinkingLine(depth, score);
+    printThinkingLine(depth, score, line);
+}
+
+void printAnalysisIteration(const Iteration& iteration) {
+    PvLine line = *iteration.line;
+    printAnalysisLine(iteration.depth, iteration.score, line);
+    if (iteration.line == &rootLine) rootLine.length = line.length;
 }
 
 void pollAnalysisInput() {
@@ -125,20 +132,28 @@ void setAnalysisMoveTime(const std::string& line) {
     std::printf("#DEBUG movetime:%d\n", clamped);
 }
 
-void analyze(int depthLimit) {
-    clearHash();
-    clearHistory();
-    if (depthLimit < FIRST_DEPTH) return;
-    if (!hasLegalMove()) return;  // no variation to show
-    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
+namespace {
 
+int bestScoreOfDepth = 0;
+
+bool isMateScore(int score) { return score > MATE_THRESHOLD || score < -MATE_THRESHOLD; }
+
+// A multi-line analysis: a depth's lines are printed together, then one input line is read,
+// unless the best line is a mate, which ends the analysis.
+void reportAnalysisLines(const Iteration& iteration) {
+    if (iteration.multiPv == 1) bestScoreOfDepth = iteration.score;
+    if (engineSettings.postThinking == 1) printAnalysisIteration(iteration);
+    if (iteration.multiPv == iteration.lines && !isMateScore(bestScoreOfDepth)) pollAnalysisInput();
+}
+
+void analyzeOneLine(int depthLimit) {
     int depth = FIRST_DEPTH, alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     const bool post = engineSettings.postThinking == 1;
     for (;;) {
         clearKillers();
         nodeCount = 0;
         const int score = searchRoot(depth, alpha, beta);
-        if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
+        if (isMateScore(score)) {
             if (post) printAnalysisLine(depth, score);
             return;
         }
@@ -154,4 +169,23 @@ void analyze(int depthLimit) {
             beta = INFINITE_SCORE;
         }
     }
+}
+
+}  // namespace
+
+void analyze(int depthLimit) {
+    clearHash();
+    clearHistory();
+    if (depthLimit < FIRST_DEPTH) return;
+    Move allowed[MAX_MOVES];
+    const int allowedCount = allowedRootMoves(allowed);
+    if (allowedCount == 0) return;  // no variation to show
+    depthLimit = std::min(depthLimit, DEEPEST_ITERATION);
+    if (std::min(engineSettings.multiPv, allowedCount) > 1) {
+        deepen(depthLimit, reportAnalysisLines);
+        return;
+    }
+    startRootSkip();
+    analyzeOneLine(depthLimit);
+    endRootSkip();
 }

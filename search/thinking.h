@@ -5,6 +5,8 @@
 #include <string>
 
 #include "board/move.h"
+#include "search/alphabeta.h"
+#include "search/driver.h"
 
 // Longest input line analysis accepts, line end included; a longer one ends the analysis.
 inline constexpr int ANALYSIS_LINE_LIMIT = 255;
@@ -18,9 +20,9 @@ int pvMoveText(char* buffer, Move move, int mirrored);
 // a line end (the variation follows). Also written to the game log when it is on.
 void printThinkingHeader(int depth, int score);
 
-// rootLine as numbered moves, from the side to move of the current position, then a line end.
+// `line` as numbered moves, from the side to move of the current position, then a line end.
 // The first move is always printed. Also written to the game log when it is on.
-void printPrincipalVariation();
+void printPrincipalVariation(const PvLine& line = rootLine);
 
 // Analyses the current position to at most `depthLimit` plies, printing a thinking line per
 // iteration, until a mate score, the depth limit, "exit", the end of input or the time test.
@@ -30,7 +32,11 @@ void analyze(int depthLimit);
 
 // The thinking line of an analysis iteration; on a mate score the line is first cut to as many
 // moves as the mate is moves away.
-void printAnalysisLine(int depth, int score);
+void printAnalysisLine(int depth, int score, PvLine& line = rootLine);
+
+// printAnalysisLine for a reported iteration and its line; a copy of the line is cut, except
+// that rootLine itself is cut as above.
+void printAnalysisIteration(const Iteration& iteration);
 
 // "st N" during analysis: N of at least 1 sets moveTime to N seconds, and is echoed; below 1
 // the two move-time error lines are printed; a line without a number is ignored.

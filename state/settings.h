@@ -24,6 +24,9 @@ struct EngineSettings {
     std::int32_t fastGame = 5;
     std::int32_t hashSize = 24;  // megabytes of the transposition table
     std::int32_t ponder = 0;     // 1: think on the opponent's time ("hard" and UCI's Ponder)
+    std::int32_t multiPv = 1;    // lines every search reports; the move played is line 1's
+    std::int32_t moveOverhead = 1000;  // milliseconds a short clock keeps back for moves in transit
+    std::int32_t threads = 1;    // searched with one thread whatever is asked
 };
 
 inline EngineSettings engineSettings;

@@ -90,8 +90,10 @@ void keepLatencyReserve() {
     timeControl.opponentTimeLeft = clockLessBy(timeControl.opponentTimeLeft, kept);
 }
 
+std::int32_t clockReserve() { return engineSettings.moveOverhead / 10; }
+
 std::int32_t clockForAllocation(std::int32_t timeLeft) {
-    return timeLeft > SHORT_CLOCK_LIMIT ? timeLeft : clockLessBy(timeLeft, CLOCK_RESERVE);
+    return timeLeft > SHORT_CLOCK_LIMIT ? timeLeft : clockLessBy(timeLeft, clockReserve());
 }
 
 int engineOnMove() {

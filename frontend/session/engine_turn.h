@@ -62,11 +62,14 @@ void acceptUserMove(const char* text, int logIt);
 void takeBackPlies(int plies);
 
 // A short clock runs down by the pipe and process latency of every move, which the allocation
-// does not see. Below SHORT_CLOCK_LIMIT the allocation is therefore shown both clocks less
-// CLOCK_RESERVE, so about CLOCK_RESERVE / 25 (the divisor of short clocks) is kept back on each
-// move, and the last CLOCK_RESERVE of the clock is left for latency alone. Centiseconds.
+// does not see. Below SHORT_CLOCK_LIMIT the allocation is therefore shown both clocks less the
+// reserve (the Move Overhead setting, one second by default), so about a twenty-fifth of it
+// (the divisor of short clocks) is kept back on each move, and the last of the clock is left
+// for latency alone. Centiseconds.
 inline constexpr std::int32_t SHORT_CLOCK_LIMIT = 6000;
-inline constexpr std::int32_t CLOCK_RESERVE = 100;
+
+// The reserve, in centiseconds.
+std::int32_t clockReserve();
 
 // The clock the allocation is shown for a clock of `timeLeft`.
 std::int32_t clockForAllocation(std::int32_t timeLeft);

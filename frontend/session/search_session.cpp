@@ -17,7 +17,6 @@ namespace {
 bool running = false;
 Position* root = nullptr;  // the searched position, while running
 std::uint32_t nodeLimit = 0;      // 0: none
-std::uint64_t finishedNodes = 0;  // nodes of the root searches that have returned
 int legalRootMoves = 0;
 PvLine finishedLine{};
 IterationReport userReport = nullptr;
@@ -44,14 +43,13 @@ void applyLimits(const SearchLimits& limits) {
 }
 
 void noteIteration(const Iteration& iteration) {
-    finishedNodes = iteration.totalNodes;
-    if (!iteration.stopped) finishedLine = rootLine;
+    if (!iteration.stopped && iteration.multiPv == 1) finishedLine = *iteration.line;
     userReport(iteration);
 }
 
 // The search's hook: the node limit, then the lines that have arrived.
 void pollDuringSearch() {
-    if (nodeLimit != 0 && finishedNodes + nodeCount >= nodeLimit) gameState.stopSearch = 1;
+    if (nodeLimit != 0 && completedRootNodes + nodeCount >= nodeLimit) gameState.stopSearch = 1;
     pollSearchInput();
 }
 
@@ -61,7 +59,7 @@ DeepeningResult searchWithInput(const SearchLimits& limits, SearchLineHandler ha
                                 bool aheadWaits) {
     const std::int32_t moveTimeSetting = engineSettings.moveTime;
     applyLimits(limits);
-    finishedNodes = 0;
+    completedRootNodes = 0;
     finishedLine = PvLine{};
     legalRootMoves = countLegalMoves();
     rootProgress = RootProgress{0, 0};
@@ -86,7 +84,7 @@ void startSearchClock(const SearchLimits& limits) {
 bool searchRunning() { return running; }
 
 SearchStatus searchStatus() {
-    const std::uint64_t nodes = finishedNodes + (running ? nodeCount : 0);
+    const std::uint64_t nodes = completedRootNodes + (running ? nodeCount : 0);
     return SearchStatus{
         .elapsed = std::max(elapsedMs(gameState.searchStartTime) / 10, 0),
         .nodes = nodes,

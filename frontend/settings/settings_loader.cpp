@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "frontend/settings/ini_reader.h"
+#include "frontend/settings/settings_table.h"
 #include "search/transposition.h"
 #include "state/settings.h"
 #include "state/time_control.h"
@@ -15,58 +17,69 @@ namespace {
 constexpr EngineSettings DEFAULTS{};
 static_assert(DEFAULTS.hashSize == DEFAULT_HASH_MB, "the table a run starts with has the default size");
 
-// Out-of-range numbers fall back to the default before they are narrowed to 32 bits, so a huge
-// value cannot wrap into the range.
-std::int32_t readRanged(const char* section, const char* key, std::int32_t defValue, std::int64_t low,
-                        std::int64_t high, const char* fileName) {
-    const std::int64_t value = iniGetLong(section, key, defValue, fileName);
-    return value >= low && value <= high ? static_cast<std::int32_t>(value) : defValue;
+// A number out of its range falls back to the default, or is clamped for the settings that
+// clamp; before it is narrowed to 32 bits, so a huge value cannot wrap into the range.
+std::int32_t readSpin(const Setting& setting, const char* fileName) {
+    const std::int32_t defValue = DEFAULTS.*setting.number;
+    const std::int64_t value = iniGetLong(setting.section, setting.key, defValue, fileName);
+    if (value >= setting.min && value <= setting.max) return static_cast<std::int32_t>(value);
+    if (!setting.clamps) return defValue;
+    return value < setting.min ? setting.min : setting.max;
 }
 
-std::int32_t readAnyTime(const char* section, const char* key, std::int32_t defValue, const char* fileName) {
-    return readRanged(section, key, defValue, std::numeric_limits<std::int32_t>::min(),
-                      std::numeric_limits<std::int32_t>::max(), fileName);
+void readSetting(const Setting& setting, const char* fileName) {
+    EngineSettings& s = engineSettings;
+    switch (setting.type) {
+        case SettingType::SPIN: s.*setting.number = readSpin(setting, fileName); break;
+        case SettingType::CHECK:
+            s.*setting.number = iniGetBool(setting.section, setting.key, DEFAULTS.*setting.number, fileName);
+            break;
+        case SettingType::STRING:
+            iniGetString(setting.section, setting.key, DEFAULTS.*setting.text, s.*setting.text, SETTING_TEXT_LENGTH,
+                         fileName);
+            break;
+        case SettingType::COMBO: {
+            char text[SETTING_TEXT_LENGTH];
+            iniGetString(setting.section, setting.key, setting.choices[DEFAULTS.*setting.number], text,
+                         SETTING_TEXT_LENGTH, fileName);
+            s.*setting.number = DEFAULTS.*setting.number;
+            for (int i = 0; setting.choices[i] != nullptr; ++i)
+                if (std::strcmp(setting.choices[i], text) == 0) s.*setting.number = i;
+            break;
+        }
+        case SettingType::BUTTON: break;
+    }
+}
+
+// Every setting whose key is in `section`, in the table's order.
+void readSection(const char* section, const char* fileName) {
+    for (const Setting& setting : settingsTable())
+        if (setting.section != nullptr && std::strcmp(setting.section, section) == 0) readSetting(setting, fileName);
 }
 
 void readEngineSection(const char* fileName) {
-    EngineSettings& s = engineSettings;
-    s.maxDepth = readRanged("ENGINE", "MaxDepth", DEFAULTS.maxDepth, 2, 32, fileName);
-    s.maxTime = readAnyTime("ENGINE", "MaxTime", DEFAULTS.maxTime, fileName);
-    s.moveTime = s.maxTime;
-    timeControl.timeLeft = s.maxTime;
-    timeControl.allocatedTime = s.maxTime;
-    s.postThinking = iniGetBool("ENGINE", "PostThinking", DEFAULTS.postThinking, fileName);
-    const std::int32_t hashSize = readRanged("ENGINE", "Hash", DEFAULTS.hashSize, MIN_HASH_MB, MAX_HASH_MB, fileName);
-    s.hashSize = hashSize;
+    readSection("ENGINE", fileName);
+    copyMaxTime();
+    const std::int32_t hashSize = engineSettings.hashSize;
     if (applyHashSize() == 0)
-        std::fprintf(stderr, "tarlowick: no memory for a table of %d MB; it stays at %d MB\n", hashSize, s.hashSize);
+        std::fprintf(stderr, "tarlowick: no memory for a table of %d MB; it stays at %d MB\n", hashSize,
+                     engineSettings.hashSize);
 }
 
 // False when the log was asked for but could not be opened.
 bool readLogSection(const char* fileName) {
-    EngineSettings& s = engineSettings;
-    iniGetString("LOG", "LogFile", DEFAULTS.logFile, s.logFile, SETTING_TEXT_LENGTH, fileName);
-    s.logGame = iniGetBool("LOG", "LogGame", DEFAULTS.logGame, fileName);
+    readSection("LOG", fileName);
     closeGameLog();
-    return s.logGame != 1 || openGameLog();
-}
-
-void readBookSection(const char* fileName) {
-    EngineSettings& s = engineSettings;
-    iniGetString("BOOK", "BookFile", DEFAULTS.bookFile, s.bookFile, SETTING_TEXT_LENGTH, fileName);
-    s.book = iniGetBool("BOOK", "Book", DEFAULTS.book, fileName);
-    s.randBook = iniGetBool("BOOK", "RandBook", DEFAULTS.randBook, fileName);
-}
-
-void readTimeSection(const char* fileName) {
-    EngineSettings& s = engineSettings;
-    s.suddenDeath = readRanged("TIME", "SuddenDeath", DEFAULTS.suddenDeath, 20, 40, fileName);
-    s.moreTime = readRanged("TIME", "MoreTime", DEFAULTS.moreTime, 5, 15, fileName);
-    s.lessTime = readRanged("TIME", "LessTime", DEFAULTS.lessTime, 5, 15, fileName);
-    s.fastGame = readRanged("TIME", "FastGame", DEFAULTS.fastGame, 5, 15, fileName);
+    return engineSettings.logGame != 1 || openGameLog();
 }
 
 }  // namespace
+
+void copyMaxTime() {
+    engineSettings.moveTime = engineSettings.maxTime;
+    timeControl.timeLeft = engineSettings.maxTime;
+    timeControl.allocatedTime = engineSettings.maxTime;
+}
 
 int applyHashSize() {
     if (hashEntriesFor(engineSettings.hashSize) == hashEntryCount() || resizeHash(engineSettings.hashSize) == 1) return 1;
@@ -92,6 +105,6 @@ bool openGameLog() {
 void loadSettings(const char* fileName) {
     readEngineSection(fileName);
     if (!readLogSection(fileName)) return;
-    readBookSection(fileName);
-    readTimeSection(fileName);
+    readSection("BOOK", fileName);
+    readSection("TIME", fileName);
 }

@@ -3,9 +3,10 @@
 
 inline constexpr const char* CONFIG_FILE_NAME = "tarlowick.ini";
 
-// Reads every setting from `fileName` in a fixed order, each missing or out-of-range value taking
-// its default; maxTime is also copied into moveTime and the TimeControl clocks. With LogGame on,
-// the log file is opened for appending. A log that cannot be opened is reported on standard error
+// Reads every setting that has a key from `fileName`, section by section (ENGINE, LOG, BOOK,
+// TIME), each missing value taking its default and each out-of-range one its default or, for
+// the settings that clamp, the nearest value in range; maxTime is also copied into moveTime
+// and the TimeControl clocks. With LogGame on, the log file is opened for appending. A log that cannot be opened is reported on standard error
 // and ends the load there: the book and time settings keep the values they had. Safe to call
 // again: the log stream of an earlier load is closed, never leaked.
 //
@@ -17,6 +18,9 @@ void loadSettings(const char* fileName);
 // returns 1. When the memory cannot hold it, the table stays as it was, hashSize is set to the
 // size it has, and 0 is returned.
 int applyHashSize();
+
+// The longest search is also the move time and the clock until a front end sends one.
+void copyMaxTime();
 
 // Closes the game log if it is open.
 void closeGameLog();

@@ -11,10 +11,12 @@
 #include "frontend/input/command_table.h"
 #include "frontend/input/search_input.h"
 #include "frontend/session/engine_turn.h"
+#include "frontend/session/root_choice.h"
 #include "frontend/session/search_session.h"
 #include "frontend/uci/uci_position.h"
 #include "search/alphabeta.h"
 #include "search/driver.h"
+#include "search/root_moves.h"
 #include "search/thinking.h"
 #include "state/clock.h"
 #include "state/game_state.h"
@@ -46,6 +48,11 @@ const GoNumber* findGoNumber(const std::string& word) {
     for (const GoNumber& number : GO_NUMBERS)
         if (word == number.word) return &number;
     return nullptr;
+}
+
+// The words of "go" that take no number of the table above.
+bool isGoWord(const std::string& word) {
+    return word == "infinite" || word == "ponder" || word == "searchmoves" || word == "mate";
 }
 
 // A whole word that is a decimal number of 32 bits.
@@ -85,15 +92,15 @@ std::string scoreText(const Iteration& iteration) {
     return text;
 }
 
-// rootLine in UCI move text, each move after a blank; its first move even when the line is
+// `line` in UCI move text, each move after a blank; its first move even when the line is
 // empty, as the thinking line shows it.
-std::string principalVariation() {
+std::string principalVariation(const PvLine& line) {
     const int rootSide = static_cast<int>(currentPosition->sideToMove);
-    const int length = std::clamp<int>(rootLine.length, 1, PV_LENGTH);
+    const int length = std::clamp<int>(line.length, 1, PV_LENGTH);
     std::string text;
     char move[8];
-    for (int i = 0; i < length && rootLine.moves[i] != 0; ++i) {
-        const int written = pvMoveText(move, rootLine.moves[i], rootSide ^ (i & 1));
+    for (int i = 0; i < length && line.moves[i] != 0; ++i) {
+        const int written = pvMoveText(move, line.moves[i], rootSide ^ (i & 1));
         move[written - 1] = '\0';  // its trailing blank
         text += ' ';
         text += move;
@@ -107,8 +114,10 @@ void reportIteration(const Iteration& iteration) {
     const std::uint64_t nodes = iteration.totalNodes;
     const std::uint64_t nps = nodes * 1000 / static_cast<std::uint64_t>(std::max<std::int64_t>(elapsed, 1));
     std::ostringstream info;
-    info << "info depth " << iteration.depth << " score " << scoreText(iteration) << " time " << elapsed
-         << " nodes " << nodes << " nps " << nps << " pv" << principalVariation() << '\n';
+    info << "info depth " << iteration.depth;
+    if (iteration.multiLine) info << " multipv " << iteration.multiPv;
+    info << " score " << scoreText(iteration) << " time " << elapsed << " nodes " << nodes << " nps " << nps << " pv"
+         << principalVariation(*iteration.line) << '\n';
     reply(info.str(), true);
 }
 
@@ -197,6 +206,19 @@ bool answerFromBook() {
     }
 }
 
+// The searchmoves of a go, for the current position.
+void restrictRootMoves(const std::vector<std::string>& texts) {
+    std::vector<Move> moves;
+    for (const std::string& text : texts) {
+        const Move move = legalMoveFromText(text);
+        if (move == 0)
+            reply("info string searchmoves: no legal move " + text + "\n", false);
+        else
+            moves.push_back(move);
+    }
+    if (!moves.empty()) allowOnlyRootMoves(moves.data(), static_cast<int>(moves.size()));
+}
+
 }  // namespace
 
 std::string readGo(const char* text, GoCommand& go) {
@@ -209,8 +231,14 @@ std::string readGo(const char* text, GoCommand& go) {
             (word == "infinite" ? go.infinite : go.ponder) = true;
             continue;
         }
+        if (word == "searchmoves") {
+            // Its moves run up to the next word of the command.
+            while (words >> word && findGoNumber(word) == nullptr && !isGoWord(word)) go.searchMoves.push_back(word);
+            pending = !words.fail();
+            continue;
+        }
         const GoNumber* number = findGoNumber(word);
-        if (number == nullptr) continue;  // searchmoves and its moves, mate, ...
+        if (number == nullptr) continue;  // mate, and words the protocol may add
         const std::string key = word;
         std::int32_t value = 0;
         if (words >> word && readWholeNumber(word, value)) {
@@ -246,7 +274,8 @@ SearchLimits searchLimits(const GoCommand& go) {
 
 void runGo(const GoCommand& go) {
     gameState.searchStartTime = clockMs();
-    if (!go.infinite && !go.ponder && answerFromBook()) return;
+    if (!go.searchMoves.empty()) restrictRootMoves(go.searchMoves);
+    if (!go.infinite && !go.ponder && go.searchMoves.empty() && answerFromBook()) return;
     const SearchLimits limits = searchLimits(go);
     pondering = go.ponder;
     limitsOnHit = limits;
@@ -259,6 +288,12 @@ void runGo(const GoCommand& go) {
     if ((go.infinite || pondering) && searchEndAsked() == SearchEnd::NONE) waitForSearchEnd();
     const bool gameMove = !go.infinite && !pondering;
     pondering = false;
-    const Move best = result.depth > 0 ? moveToPlay(result) : 0;
-    answerMove(best, best == result.bestMove ? expectedReply(result) : 0, gameMove);
+    // A search stopped before its first iteration ended still answers after a line with a score.
+    if (result.depth > 0 && result.bestMove == 0) {
+        result = emergencySearch();
+        reportIteration(Iteration{1, result.score, -INFINITE_SCORE, INFINITE_SCORE, false, result.nodes, &result.line, 1,
+                                  1, engineSettings.multiPv > 1});
+    }
+    allowAllRootMoves();  // searchmoves hold for one go
+    answerMove(result.bestMove, expectedReply(result), gameMove);
 }

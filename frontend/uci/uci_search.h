@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frontend/session/search_session.h"
 
@@ -14,6 +15,7 @@ struct GoCommand {
     std::optional<std::int32_t> wtime, btime, winc, binc, movesToGo, moveTime, depth, nodes;
     bool infinite = false;
     bool ponder = false;  // search the position, the clock limits waiting for "ponderhit"
+    std::vector<std::string> searchMoves;  // only these root moves, as sent; empty: all
 };
 
 // Reads the words after "go"; unknown words are skipped, as the protocol asks. Returns the
@@ -27,8 +29,9 @@ std::string readGo(const char* text, GoCommand& go);
 // "infinite" lifts the time limits.
 SearchLimits searchLimits(const GoCommand& go);
 
-// Answers `go` in the current position: a book move at once (when the book is on and neither
-// "infinite" nor "ponder" was asked), else the search, then "bestmove", with "ponder" and the
+// Answers `go` in the current position: a book move at once (when the book is on and none of
+// "infinite", "ponder" and "searchmoves" was asked), else the search (of the searchmoves only,
+// when they name legal moves; a move that is not one is reported and left out), then "bestmove", with "ponder" and the
 // reply it expects when its line has one; "bestmove 0000" when there is no legal move. Input is
 // read meanwhile (search_input.h): "stop" answers at once. "infinite" and "ponder" answer only
 // after "stop", or for "ponder" after "ponderhit", which turns the search into one under the

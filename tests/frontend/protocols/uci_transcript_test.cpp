@@ -38,7 +38,17 @@ std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gam
            "option name BookFile type string default " + bookFile + "\n"
            "option name BookRandom type check default " + check(bookRandom) + "\n"
            "option name GameLog type check default " + check(gameLog) + "\n"
-           "option name LogFile type string default " + logFile + "\nuciok\n";
+           "option name LogFile type string default " + logFile + "\n"
+           "option name MultiPV type spin default 1 min 1 max 256\n"
+           "option name Clear Hash type button\n"
+           "option name Move Overhead type spin default 1000 min 0 max 10000\n"
+           "option name Threads type spin default 1 min 1 max 1\n"
+           "option name MaxDepth type spin default 32 min 2 max 32\n"
+           "option name MaxTime type spin default 360000 min -2147483648 max 2147483647\n"
+           "option name SuddenDeath type spin default 20 min 20 max 40\n"
+           "option name MoreTime type spin default 5 min 5 max 15\n"
+           "option name LessTime type spin default 5 min 5 max 15\n"
+           "option name FastGame type spin default 5 min 5 max 15\nuciok\n";
 }
 
 const std::string HANDSHAKE = handshake(false, "book.bin", true, false, "tarlowick.log");
@@ -73,7 +83,7 @@ const TranscriptCase CASES[] = {
      "readyok\n" + HANDSHAKE},
     {"BlanksBetweenWordsDoNotMatter",
      "uci\n  isready \t\nposition   fen\t" + std::string(ONE_REPLY) + "\ngo   depth\t3  \nquit\n",
-     HANDSHAKE + "readyok\nbestmove h8h7\n"},
+     HANDSHAKE + "readyok\ninfo depth 1 {line}\nbestmove h8h7\n"},
     {"UnknownAndIdleCommands", "uci\nfoo bar\nstop\nponderhit\ndebug on\nregister later\nquitx\nquit\nisready\n",
      HANDSHAKE + "info string unknown command: foo bar\ninfo string unknown command: quitx\n"},
     // Each refusal leaves the position of the last good command, which has one legal reply.
@@ -85,7 +95,7 @@ const TranscriptCase CASES[] = {
          "info string illegal move: e7e4\ninfo string illegal position: 8/8/8/8/8/8/8/8 w - - 0 1\n"
          "info string position needs startpos or fen: startpos junk\n"
          "info string position needs startpos or fen: fen\ninfo string unknown command: position\n"
-         "bestmove h8h7\n"},
+         "info depth 1 {line}\nbestmove h8h7\n"},
     // Castling as the king's move: the rooks must have moved too, or the rook moves after fail.
     // Promotion letters are lower case; an upper-case one is refused.
     {"CoordinateMoveText",
@@ -93,7 +103,7 @@ const TranscriptCase CASES[] = {
      "position fen " + std::string(PROMOTION) + " moves c7c8n\ngo depth 2\n"
      "position fen " + std::string(PROMOTION) + " moves c7c8q\ngo depth 2\n"
      "position fen " + std::string(PROMOTION) + " moves c7c8Q\ngo\nquit\n",
-     HANDSHAKE + "readyok\nbestmove a8b8\nbestmove 0000\ninfo string illegal move: c7c8Q\nbestmove 0000\n"},
+     HANDSHAKE + "readyok\ninfo depth 1 {line}\nbestmove a8b8\nbestmove 0000\ninfo string illegal move: c7c8Q\nbestmove 0000\n"},
     // Mated and stalemated: no move, also after "go infinite" has been stopped.
     {"NoLegalMove",
      "uci\nposition fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1\ngo depth 3\ngo infinite\nstop\n"
@@ -101,30 +111,30 @@ const TranscriptCase CASES[] = {
      HANDSHAKE + "bestmove 0000\nbestmove 0000\nbestmove 0000\n"},
     // The search reads "isready" and answers it before its own answer.
     {"IsreadyWhileSearching", "uci\ngo infinite\nisready\nstop\nisready\nquit\n",
-     HANDSHAKE + "readyok\nbestmove {move}\nreadyok\n"},
+     HANDSHAKE + "readyok\ninfo depth 1 {line}\nbestmove {move}\nreadyok\n"},
     // "quit" stops the search, which answers; the lines after it are never read.
-    {"QuitWhileSearching", "uci\ngo infinite\nquit\nisready\n", HANDSHAKE + "bestmove {move}\n"},
+    {"QuitWhileSearching", "uci\ngo infinite\nquit\nisready\n", HANDSHAKE + "info depth 1 {line}\nbestmove {move}\n"},
     // Commands sent during a search run after its answer, in order.
     {"LinesDuringASearchRunAfterIt",
      "uci\ngo infinite\nposition fen " + std::string(ONE_REPLY) + "\nisready\nstop\ngo depth 4\nquit\n",
-     HANDSHAKE + "readyok\nbestmove {move}\nbestmove h8h7\n"},
-    {"EndOfInputStopsTheSearchAndEnds", "uci\ngo infinite\n", HANDSHAKE + "bestmove {move}\n"},
+     HANDSHAKE + "readyok\ninfo depth 1 {line}\nbestmove {move}\ninfo depth 1 {line}\nbestmove h8h7\n"},
+    {"EndOfInputStopsTheSearchAndEnds", "uci\ngo infinite\n", HANDSHAKE + "info depth 1 {line}\nbestmove {move}\n"},
     {"LastLineWithoutLineEndIsNotActedOn", "uci\nisready", HANDSHAKE},
     {"GoWithAnUnreadableNumber", "uci\nposition fen " + std::string(ONE_REPLY) + "\ngo depth x movetime 10\nquit\n",
-     HANDSHAKE + "info string go: no number after depth\nbestmove h8h7\n"},
+     HANDSHAKE + "info string go: no number after depth\ninfo depth 1 {line}\nbestmove h8h7\n"},
     {"BookMoveAnsweredAtOnce",
      "uci\nposition startpos\ngo wtime 1000 btime 1000\ngo infinite\nstop\nposition startpos moves e2e4\ngo\n"
      "quit\n",
-     BOOK_HANDSHAKE + "info string book move e2e4\nbestmove e2e4\nbestmove {move}\nbestmove {move}\n",
+     BOOK_HANDSHAKE + "info string book move e2e4\nbestmove e2e4\ninfo depth 1 {line}\nbestmove {move}\ninfo depth 1 {line}\nbestmove {move}\n",
      {{"tarlowick.ini", BOOK_INI}, {"book.bin", oneEntryBook("e2e4")}}},
     {"RefusedBookMoveFallsBackToTheSearch", "uci\nposition startpos\ngo\nquit\n",
-     BOOK_HANDSHAKE + "info string book move e2e5 refused by the position\nbestmove {move}\n",
+     BOOK_HANDSHAKE + "info string book move e2e5 refused by the position\ninfo depth 1 {line}\nbestmove {move}\n",
      {{"tarlowick.ini", BOOK_INI}, {"book.bin", oneEntryBook("e2e5")}}},
     {"OptionsTurnTheBookOnAndOff",
      "uci\nsetoption name OwnBook value true\nsetoption name BookRandom value false\nposition startpos\ngo\n"
      "setoption name ownbook value FALSE\ngo\nsetoption name OwnBook value true\n"
      "setoption name BookFile value missing.bin\ngo\nsetoption name BookFile value book.bin\ngo\nquit\n",
-     HANDSHAKE + "info string book move e2e4\nbestmove e2e4\nbestmove {move}\nbestmove {move}\n"
+     HANDSHAKE + "info string book move e2e4\nbestmove e2e4\ninfo depth 1 {line}\nbestmove {move}\ninfo depth 1 {line}\nbestmove {move}\n"
                  "info string book move e2e4\nbestmove e2e4\n",
      {{"tarlowick.ini", UCI_INI}, {"book.bin", oneEntryBook("e2e4")}}},
     {"RefusedOptions",
@@ -132,7 +142,8 @@ const TranscriptCase CASES[] = {
      "setoption name BookFile value " + std::string(100, 'b') + "\nsetoption name OwnBook\n"
      "setoption name Hash value 0\nsetoption name Hash value 1025\nsetoption name Hash value 64MB\n"
      "setoption name Ponder value yes\nquit\n",
-     HANDSHAKE + "info string option OwnBook cannot take the value maybe\ninfo string no option Threads\n"
+     HANDSHAKE + "info string option OwnBook cannot take the value maybe\n"
+                 "info string option Threads: 4 is out of its range 1..1, set to 1\n"
                  "info string setoption needs a name: OwnBook\ninfo string option BookFile cannot take the value " +
          std::string(100, 'b') + "\ninfo string option OwnBook cannot take the value \n"
                                  "info string option Hash cannot take the value 0\n"
@@ -165,11 +176,12 @@ TEST(UciGameLog, RecordsTheGame) {
              "position startpos moves d2d4\ngo infinite\nstop\nposition fen " + std::string(ONE_REPLY) +
                  "\ngo depth 2\nucinewgame\nquit\n");
     expectTranscript(session.output, BANNER + handshake(true, "book.bin", false, true, "game.log") +
-                                         "info string book move e2e4\nbestmove e2e4\nbestmove {move}\n"
-                                         "bestmove {move}\nbestmove h8h7\n");
+                                         "info string book move e2e4\nbestmove e2e4\ninfo depth 1 {line}\nbestmove {move}\n"
+                                         "info depth 1 {line}\nbestmove {move}\ninfo depth 1 {line}\nbestmove h8h7\n");
     expectTranscript(readFile(dir.file("game.log")),
                      "\n ************* New Game ************* \nOpponent Name: \nmove e2e4\nusermove e7e5\n"
-                     "move {move}\nmove h8h7\n\n ************* New Game ************* \nOpponent Name: \n");
+                     "info depth 1 {line}\nmove {move}\ninfo depth 1 {line}\ninfo depth 1 {line}\nmove h8h7\n"
+                     "\n ************* New Game ************* \nOpponent Name: \n");
 }
 
 TEST(UciGameLog, OptionsOpenAndCloseIt) {
@@ -182,9 +194,10 @@ TEST(UciGameLog, OptionsOpenAndCloseIt) {
                         "setoption name GameLog value false\nposition startpos moves e2e4\n"
                         "setoption name GameLog value true\nsetoption name LogFile value " + unwritable +
                         "\nposition startpos moves e2e4 e7e5\nquit\n");
-    EXPECT_EQ(session.output, BANNER + HANDSHAKE + "bestmove h8h7\ninfo string cannot open the game log " +
-                                  unwritable + "\n");
-    EXPECT_EQ(readFile(dir.file("my.log")), "\n ************* New Game ************* \nOpponent Name: \nmove h8h7\n");
+    expectTranscript(session.output, BANNER + HANDSHAKE + "info depth 1 {line}\nbestmove h8h7\n"
+                                         "info string cannot open the game log " + unwritable + "\n");
+    expectTranscript(readFile(dir.file("my.log")),
+                     "\n ************* New Game ************* \nOpponent Name: \ninfo depth 1 {line}\nmove h8h7\n");
 }
 
 // One "info" line: the fields in the order the engine writes them.
@@ -371,11 +384,15 @@ TEST(UciSearch, InfiniteWaitsForStopAfterTheLastDepth) {
     ASSERT_TRUE(session.waitFor("bestmove "));
 }
 
-// Stopped before its first iteration is done, the search still answers a legal move.
+// Stopped before its first iteration is done, the search still answers a legal move, after one
+// line with a score (a front end's last info line is its score).
 TEST(UciSearch, StopBeforeTheFirstIteration) {
     UciSession session(UCI_INI);
     const SearchReply reply = session.search("position startpos moves g1f3 d7d5\ngo infinite\nstop\n");
-    EXPECT_TRUE(reply.infos.empty());
+    ASSERT_EQ(reply.infos.size(), 1u);
+    EXPECT_EQ(reply.infos[0].depth, 1);
+    EXPECT_EQ(reply.infos[0].scoreKind, "cp");
+    EXPECT_EQ(reply.infos[0].pv.front(), reply.best);
     setUp("startpos", {"g1f3", "d7d5"});
     EXPECT_TRUE(playable({reply.best})) << reply.best;
 }
