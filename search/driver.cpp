@@ -87,7 +87,13 @@ void allocateTime() {
 
 void printIteration(const Iteration& iteration) {
     const int score = iteration.score;
-    if (score > MATE_THRESHOLD) {
+    // A mate is announced once, for the best line; the lines after it show their scores.
+    if (iteration.multiPv > 1) {
+        if (engineSettings.postThinking == 1 && !iteration.stopped) {
+            printThinkingHeader(iteration.depth, score);
+            printPrincipalVariation(*iteration.line);
+        }
+    } else if (score > MATE_THRESHOLD) {
         std::printf("Mate in% d \n", (MATE_SCORE + 1 - score) / 2);
     } else if (score < -MATE_THRESHOLD) {
         std::printf("Mated to% d \n", (score + MATE_SCORE) / 2);

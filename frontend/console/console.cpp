@@ -21,10 +21,13 @@
 #include "frontend/input/line_input.h"
 #include "frontend/session/engine_turn.h"
 #include "frontend/session/game_end.h"
+#include "frontend/session/root_choice.h"
 #include "frontend/session/saved_game.h"
 #include "frontend/settings/settings_loader.h"
+#include "frontend/settings/settings_table.h"
 #include "movegen/perft.h"
 #include "search/quiescence.h"
+#include "search/root_moves.h"
 #include "search/search_hooks.h"
 #include "search/thinking.h"
 #include "search/transposition.h"
@@ -71,7 +74,11 @@ constexpr const char* HELP_TEXT =
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
     "epd f s   - search each position of the EPD file f for s seconds\n"
-    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n"
+    "options   - list every setting with its value\n"
+    "option n=v - set the setting n to v (option n for a button)\n"
+    "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
+    "include m - search the move m again (include all: every move)\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -95,6 +102,7 @@ void newGame(const std::string&) {
     gameState.engineSide = BLACK;
     gameState.gameOver = 0;
     setStartPosition();
+    allowAllRootMoves();
 }
 
 void postOn(const std::string&) { engineSettings.postThinking = 1; }
@@ -136,6 +144,7 @@ void goodCaptures(const std::string&) {
 
 void undoPly(const std::string&) {
     takeBackPlies(1);
+    allowAllRootMoves();
     printBoard();
 }
 
@@ -208,6 +217,7 @@ void hashSelfTest(const std::string&) {
 
 void userMove(const std::string& line) {
     acceptUserMove(line.c_str(), 0);
+    allowAllRootMoves();
     printBoard();
 }
 
@@ -408,6 +418,46 @@ void runEpdFile(const std::string& line) {
 
 void unknownCommand(const std::string& line) { std::printf("Error (unknown command): %s\n", line.c_str()); }
 
+void printNote(const std::string& text) { std::printf("%s\n", text.c_str()); }
+
+// "NAME  VALUE  (type and range, INI key)" for every setting.
+void listOptions(const std::string&) {
+    static constexpr const char* TYPE_NAMES[] = {"check", "spin", "string", "button", "combo"};
+    for (const Setting& setting : settingsTable()) {
+        std::string about = TYPE_NAMES[static_cast<int>(setting.type)];
+        if (setting.type == SettingType::SPIN)
+            about += " " + std::to_string(setting.min) + ".." + std::to_string(setting.max);
+        if (setting.section != nullptr) about += std::string(", [") + setting.section + "] " + setting.key;
+        std::printf("%-14s %-16s (%s)\n", setting.name, settingValueText(setting).c_str(), about.c_str());
+    }
+}
+
+// "option NAME=VALUE", or "option NAME" for a button.
+void setOption(const std::string& line) {
+    const std::string text = textFrom(line, 7);
+    const std::size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    const std::string value = equals == std::string::npos ? std::string() : text.substr(equals + 1);
+    const Setting* setting = findSetting(name);
+    if (setting == nullptr) {
+        std::printf("Error (no option %s)\n", name.c_str());
+        return;
+    }
+    if (!setSetting(*setting, value, printNote)) {
+        std::printf("Error (option %s cannot take the value %s)\n", setting->name, value.c_str());
+        return;
+    }
+    std::printf("%s set to %s\n", setting->name, settingValueText(*setting).c_str());
+}
+
+void excludeMove(const std::string& line) {
+    if (!excludeFromText(textFrom(line, 8))) std::printf("Error (not a legal move): %s\n", textFrom(line, 8));
+}
+
+void includeMove(const std::string& line) {
+    if (!includeFromText(textFrom(line, 8))) std::printf("Error (not a legal move): %s\n", textFrom(line, 8));
+}
+
 // Tested in order, the first match winning. The commands after the move row start with no move
 // text and no earlier word, so they take nothing from the rows above them.
 constexpr CommandRow CONSOLE_COMMANDS[] = {
@@ -443,6 +493,10 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"load ", Match::PREFIX, loadPgnGame, Then::READ},
     {"epd ", Match::PREFIX, runEpdFile, Then::READ},
     {"bench", Match::PREFIX, benchCommand, Then::READ},
+    {"options", Match::WHOLE, listOptions, Then::READ},
+    {"option ", Match::PREFIX, setOption, Then::READ},
+    {"exclude ", Match::PREFIX, excludeMove, Then::READ},
+    {"include ", Match::PREFIX, includeMove, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 

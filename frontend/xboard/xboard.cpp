@@ -16,7 +16,10 @@
 #include "frontend/input/search_input.h"
 #include "frontend/session/engine_turn.h"
 #include "frontend/session/game_end.h"
+#include "frontend/session/root_choice.h"
 #include "frontend/session/search_session.h"
+#include "frontend/xboard/xboard_options.h"
+#include "search/root_moves.h"
 #include "search/thinking.h"
 #include "state/clock.h"
 #include "state/game_state.h"
@@ -73,6 +76,7 @@ void sendFeatures(const std::string&) {
         "feature ping=1 setboard=1 debug=1 playother=1 analyze=1 colors=0 usermove=1 memory=0 time=1 "
         "myname=\"%s\" name=1 done=1\n",
         ENGINE_NAME_VERSION);
+    sendOptionFeatures();
 }
 
 // In analysis mode the new game is only analysed: the engine plays neither side.
@@ -81,11 +85,16 @@ void newGame(const std::string&) {
     gameState.gameOver = 0;
     gameState.stopSearch = 0;
     setStartPosition();
+    allowAllRootMoves();
 }
 
 void postOn(const std::string&) { engineSettings.postThinking = 1; }
 void postOff(const std::string&) { engineSettings.postThinking = 0; }
-void undoPly(const std::string&) { takeBackPlies(1); }
+// Every new position starts with all its moves allowed again.
+void undoPly(const std::string&) {
+    takeBackPlies(1);
+    allowAllRootMoves();
+}
 // Playing ends analysis mode: the engine analyses or plays, not both.
 void playSideToMove(const std::string&) {
     analysisMode = false;
@@ -120,6 +129,7 @@ void exitMode(const std::string&) {
 void setBoard(const std::string& line) {
     setStartPosition();
     if (readFen(textFrom(line, 9)) != 1) std::printf("tellusererror Illegal position\n");
+    allowAllRootMoves();
 }
 
 void setDepth(const std::string& line) {
@@ -221,11 +231,25 @@ void opponentName(const std::string& line) {
 
 void quit(const std::string&) {}
 
-void userMove(const std::string& line) { acceptUserMove(textFrom(line, 9), 1); }
+void userMove(const std::string& line) {
+    acceptUserMove(textFrom(line, 9), 1);
+    allowAllRootMoves();
+}
 
 // The front end's take-back of a whole move, sent while the user is on move: two plies, and
 // the engine keeps its colour.
-void removeMove(const std::string&) { takeBackPlies(2); }
+void removeMove(const std::string&) {
+    takeBackPlies(2);
+    allowAllRootMoves();
+}
+
+// The root moves the searches of this position may play; an analysis starts again on the new set.
+void excludeMove(const std::string& line) {
+    if (!excludeFromText(textFrom(line, 8))) std::printf("Error (not a legal move): %s\n", line.c_str());
+}
+void includeMove(const std::string& line) {
+    if (!includeFromText(textFrom(line, 8))) std::printf("Error (not a legal move): %s\n", line.c_str());
+}
 
 // Leave force mode and play the colour that is not on move, answering the opponent's next move;
 // with pondering on, think on that move meanwhile.
@@ -276,6 +300,10 @@ constexpr CommandRow XBOARD_COMMANDS[] = {
     {"easy", Match::WHOLE, ponderOff, Then::READ},
     {"?", Match::WHOLE, nothingToHurry, Then::READ},
     {"result", Match::PREFIX, gameResult, Then::TURN},
+    {"option ", Match::PREFIX, setOptionCommand, Then::READ},
+    {"memory ", Match::PREFIX, setMemory, Then::READ},
+    {"exclude ", Match::PREFIX, excludeMove, Then::READ},
+    {"include ", Match::PREFIX, includeMove, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 
@@ -439,10 +467,10 @@ DuringSearch analysisLine(const std::string& line) { return handleWithTable(ANAL
 
 // The input is read first: a line for a position the front end has already left, or after its
 // "exit", is not printed.
-void printAnalysisIteration(const Iteration& iteration) {
+void reportAnalysisIteration(const Iteration& iteration) {
     pollSearchInput();
     if (iteration.stopped || searchEndAsked() != SearchEnd::NONE) return;
-    if (engineSettings.postThinking == 1) printAnalysisLine(iteration.depth, iteration.score);
+    if (engineSettings.postThinking == 1) printAnalysisIteration(iteration);
 }
 
 // Analyses the current position until a line needs the loop, "exit", or the analysis ends by
@@ -454,7 +482,7 @@ void analyseCurrentPosition() {
     gameState.stopSearch = 0;
     gameState.searchStartTime = clockMs();
     const SearchLimits limits{engineSettings.maxDepth, engineSettings.moveTime, NO_TIME_LIMIT, 0};
-    searchWithInput(limits, analysisLine, printAnalysisIteration);
+    searchWithInput(limits, analysisLine, reportAnalysisIteration);
 }
 
 // The loop's next line. While the loop would wait, the engine analyses (in analysis mode) or

@@ -36,7 +36,11 @@ const std::string HELP =
     "pgn f     - append the game to the PGN file f\n"
     "load f n  - load game n (1 when left out) of the PGN file f\n"
     "epd f s   - search each position of the EPD file f for s seconds\n"
-    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n";
+    "bench [n] - search the benchmark positions (n plies less): nodes, time, nodes per second\n"
+    "options   - list every setting with its value\n"
+    "option n=v - set the setting n to v (option n for a button)\n"
+    "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
+    "include m - search the move m again (include all: every move)\n";
 
 // The "param" printout, with the three settings these transcripts change.
 std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {

@@ -14,9 +14,28 @@ namespace {
 
 // A shallow search keeps sessions fast; thinking lines are off so that replies are exact; no book.
 
+// The specified feature line first, then one option per setting (at the values PLAIN_INI gives),
+// then the features the options need.
 const std::string FEATURES =
     "feature ping=1 setboard=1 debug=1 playother=1 analyze=1 colors=0 usermove=1 memory=0 time=1 "
-    "myname=\"tarlowick 0.06\" name=1 done=1\n";
+    "myname=\"tarlowick 0.06\" name=1 done=1\n"
+    "feature option=\"Hash -spin 24 1 1024\"\n"
+    "feature option=\"OwnBook -check 0\"\n"
+    "feature option=\"BookFile -string book.bin\"\n"
+    "feature option=\"BookRandom -check 1\"\n"
+    "feature option=\"GameLog -check 0\"\n"
+    "feature option=\"LogFile -string tarlowick.log\"\n"
+    "feature option=\"MultiPV -spin 1 1 256\"\n"
+    "feature option=\"Clear Hash -button\"\n"
+    "feature option=\"Move Overhead -spin 1000 0 10000\"\n"
+    "feature option=\"MaxDepth -spin 2 2 32\"\n"
+    "feature option=\"MaxTime -spin 360000 -2147483648 2147483647\"\n"
+    "feature option=\"PostThinking -check 0\"\n"
+    "feature option=\"SuddenDeath -spin 20 20 40\"\n"
+    "feature option=\"MoreTime -spin 5 5 15\"\n"
+    "feature option=\"LessTime -spin 5 5 15\"\n"
+    "feature option=\"FastGame -spin 5 5 15\"\n"
+    "feature exclude=1 memory=1\n";
 const std::string DEPTH_ERROR =
     "Error (depth out of bound): Insert depth between 2 and 32\n"
     "tellusererror Error (depth out of bound): Insert depth between 2 and 32\n";
