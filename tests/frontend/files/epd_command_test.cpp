@@ -36,8 +36,26 @@ const EpdCase EPD_CASES[] = {
     {"4k3/8/8/8/8/8/8/4K3 w -", nullptr, {}, {}, ""},
     {"", nullptr, {}, {}, ""},
     {"4k3/8/8/8/8/8/8/4K3 w - - bm Kd1; 5;", nullptr, {}, {}, ""},
-    {"4k3/8/8/8/8/8/8/4K3 w - - ; bm Kd1;", nullptr, {}, {}, ""},
+    // An empty operation is no operation.
+    {"4k3/8/8/8/8/8/8/4K3 w - - ; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - -", {"Kd1"}, {}, ""},
     {"4k3/8/8/8/8/8/8/4K3 w - - id \"unclosed;", nullptr, {}, {}, ""},
+    // Suites as they circulate: the Bratko-Kopec form, check signs and annotations set apart
+    // from their move, tabs, CR, commas between moves.
+    {"1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - - ; bm Qd1 + ; id BK.01",
+     "1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - -", {"Qd1+"}, {}, "BK.01"},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm Kd1 # !? Kf1 ;; am Ke2 ?\r", "4k3/8/8/8/8/8/8/4K3 w - -", {"Kd1#!?", "Kf1"},
+     {"Ke2?"}, ""},
+    {"4k3/8/8/8/8/8/8/4K3\tw\t-\t-\tbm\tKd1,Kf1, Kf2 ,\tKe2;\tid\t\"tabs\"", "4k3/8/8/8/8/8/8/4K3 w - -",
+     {"Kd1", "Kf1", "Kf2", "Ke2"}, {}, "tabs"},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm exd6 e.p.;", "4k3/8/8/8/8/8/8/4K3 w - -", {"exd6 e.p."}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm + Kd1;", "4k3/8/8/8/8/8/8/4K3 w - -", {"+", "Kd1"}, {}, ""},  // nothing to join
+    // A full FEN's move counts, and the counting opcodes.
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40 bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 3 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 3 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40 hmvc 7; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 7 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - fmvn 31; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 0 31", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3", nullptr, {}, {}, ""},  // one count alone: which?
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 bm Kd1;", nullptr, {}, {}, ""},
 };
 
 class ReadEpdLine : public testing::TestWithParam<EpdCase> {};
