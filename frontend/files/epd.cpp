@@ -70,8 +70,7 @@ void readMoveCounts(const std::string& text, std::size_t& at, std::string& halfm
 
 // Check signs, "!" and "?" or "e.p." set apart from their move belong to it.
 bool isMoveSuffix(const std::string& word) {
-    return word == "e.p." ||
-           (!word.empty() && word.find_first_not_of("+#!?") == std::string::npos);
+    return word == "e.p." || (!word.empty() && word.find_first_not_of("+#!?") == std::string::npos);
 }
 
 // The moves of a bm or am operation; commas between moves are read as blanks.
@@ -237,7 +236,7 @@ int readEpdLine(const std::string& text, EpdLine& line, std::string& error) {
         }
         const std::string opcode = readWord(text, at);
         if (!isOpcode(opcode)) {
-            error = "not an opcode: " + (opcode.empty() ? std::string(";") : opcode);
+            error = "not an opcode: " + opcode;
             return 0;
         }
         std::vector<std::string> operands;
