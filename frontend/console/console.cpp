@@ -332,7 +332,7 @@ bool playPgnGame(const PgnGame& game, int number, const char* file) {
             std::printf("Error (game %d of %s is too long): more than %d plies\n", number, file, stackIndex());
             return false;
         }
-        if (parseSan(move.san.c_str()) != 1) {
+        if (playPgnMove(game, move) != 1) {
             std::printf("Error (illegal move in game %d of %s): %s (line %d)\n", number, file,
                         numberedMove(move, static_cast<int>(ply), firstNumber, firstSide).c_str(), move.line);
             return false;

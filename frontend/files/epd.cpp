@@ -10,6 +10,7 @@
 #include "board/legal_moves.h"
 #include "board/position.h"
 #include "board/san.h"
+#include "frontend/files/pgn_reader.h"
 #include "frontend/session/saved_game.h"
 #include "search/alphabeta.h"
 #include "search/driver.h"
@@ -20,7 +21,8 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// A DOS end-of-file mark (^Z) ends many old suites; it is no text.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1A'; }
 
 void skipBlanks(const std::string& text, std::size_t& at) {
     while (at < text.size() && isBlank(text[at])) ++at;
@@ -46,6 +48,49 @@ bool readOperand(const std::string& text, std::size_t& at, std::string& operand,
     operand = text.substr(at + 1, close - at - 1);
     at = close + 1;
     return true;
+}
+
+bool isNumber(const std::string& word) {
+    return !word.empty() && std::all_of(word.begin(), word.end(),
+                                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The halfmove and fullmove numbers of a full six-field FEN, when both follow the four fields.
+void readMoveCounts(const std::string& text, std::size_t& at, std::string& halfmoves, std::string& fullmoves) {
+    std::size_t next = at;
+    skipBlanks(text, next);
+    const std::string first = readWord(text, next);
+    skipBlanks(text, next);
+    const std::string second = readWord(text, next);
+    if (!isNumber(first) || !isNumber(second)) return;
+    halfmoves = first;
+    fullmoves = second;
+    at = next;
+}
+
+// Check signs, "!" and "?" or "e.p." set apart from their move belong to it.
+bool isMoveSuffix(const std::string& word) {
+    return word == "e.p." || (!word.empty() && word.find_first_not_of("+#!?") == std::string::npos);
+}
+
+// The moves of a bm or am operation; commas between moves are read as blanks.
+void appendMoves(const std::vector<std::string>& operands, std::vector<std::string>& moves) {
+    bool afterMove = false;
+    for (const std::string& operand : operands) {
+        std::size_t start = 0;
+        while (start <= operand.size()) {
+            std::size_t comma = operand.find(',', start);
+            if (comma == std::string::npos) comma = operand.size();
+            const std::string word = operand.substr(start, comma - start);
+            start = comma + 1;
+            if (word.empty()) continue;
+            if (afterMove && isMoveSuffix(word))
+                moves.back() += (word == "e.p." ? " " : "") + word;
+            else
+                moves.push_back(word);
+            afterMove = true;
+        }
+    }
 }
 
 bool isOpcode(const std::string& word) {
@@ -87,10 +132,19 @@ std::string scoreText(int score) {
     return std::to_string(score);
 }
 
-bool readMoves(const std::vector<std::string>& texts, std::vector<Move>& moves, std::string& error) {
+// Whether any move is written with a lowercase piece letter (nf3), which makes "bxc6" ambiguous.
+bool hasLowercasePieces(const EpdLine& line) {
+    for (const auto* moves : {&line.bestMoves, &line.avoidMoves})
+        for (const std::string& text : *moves)
+            if (std::strchr("nrqk", text[0]) != nullptr) return true;
+    return false;
+}
+
+bool readMoves(const std::vector<std::string>& texts, bool lowercasePieces, std::vector<Move>& moves,
+               std::string& error) {
     for (const std::string& text : texts) {
         Move move = 0;
-        if (readSan(text.c_str(), move) != 1) {
+        if (readMoveText(text, lowercasePieces, move) != 1) {
             error = "no such legal move: " + text;
             return false;
         }
@@ -120,7 +174,10 @@ int setUpPosition(const EpdLine& line, std::vector<Move>& best, std::vector<Move
         error = "no legal move in the position";
         return 0;
     }
-    if (!readMoves(line.bestMoves, best, error) || !readMoves(line.avoidMoves, avoid, error)) return 0;
+    const bool lowercasePieces = hasLowercasePieces(line);
+    if (!readMoves(line.bestMoves, lowercasePieces, best, error) ||
+        !readMoves(line.avoidMoves, lowercasePieces, avoid, error))
+        return 0;
     return 1;
 }
 
@@ -168,13 +225,18 @@ int readEpdLine(const std::string& text, EpdLine& line, std::string& error) {
         }
         line.fen += (field == 0 ? "" : " ") + word;
     }
-    std::string halfmoves;
+    std::string halfmoves, fullmoves;
+    readMoveCounts(text, at, halfmoves, fullmoves);
     for (;;) {
         skipBlanks(text, at);
         if (at >= text.size()) break;
+        if (text[at] == ';') {  // an empty operation, as after the fields in many suites
+            ++at;
+            continue;
+        }
         const std::string opcode = readWord(text, at);
         if (!isOpcode(opcode)) {
-            error = "not an opcode: " + (opcode.empty() ? std::string(";") : opcode);
+            error = "not an opcode: " + opcode;
             return 0;
         }
         std::vector<std::string> operands;
@@ -189,12 +251,14 @@ int readEpdLine(const std::string& text, EpdLine& line, std::string& error) {
             if (!readOperand(text, at, operand, error)) return 0;
             operands.push_back(operand);
         }
-        if (opcode == "bm") line.bestMoves.insert(line.bestMoves.end(), operands.begin(), operands.end());
-        if (opcode == "am") line.avoidMoves.insert(line.avoidMoves.end(), operands.begin(), operands.end());
+        if (opcode == "bm") appendMoves(operands, line.bestMoves);
+        if (opcode == "am") appendMoves(operands, line.avoidMoves);
         if (opcode == "id" && !operands.empty()) line.id = operands[0];
         if (opcode == "hmvc" && !operands.empty()) halfmoves = operands[0];
+        if (opcode == "fmvn" && !operands.empty()) fullmoves = operands[0];
     }
-    if (!halfmoves.empty()) line.fen += " " + halfmoves;
+    if (!halfmoves.empty() || !fullmoves.empty()) line.fen += " " + (halfmoves.empty() ? "0" : halfmoves);
+    if (!fullmoves.empty()) line.fen += " " + fullmoves;
     return 1;
 }
 
@@ -210,6 +274,7 @@ void runEpdSuite(std::FILE* file, const char* name, int seconds) {
     std::string text;
     while (readFileLine(file, text)) {
         ++number;
+        if (number == 1 && text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a Windows byte order mark
         if (std::all_of(text.begin(), text.end(), isBlank)) continue;
         EpdLine line;
         std::vector<Move> best, avoid;

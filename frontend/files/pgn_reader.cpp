@@ -3,7 +3,16 @@
 #include <cctype>
 #include <cstring>
 
+#include "board/legal_moves.h"
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "board/position.h"
+#include "board/san.h"
+
 namespace {
+
+constexpr int BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
+constexpr int DOS_END_OF_FILE = 0x1A;  // old DOS editors left one at the end of the text
 
 // Characters through the file, with the line count and the escape lines dropped.
 struct PgnInput {
@@ -12,9 +21,23 @@ struct PgnInput {
     bool lineStart = true;
     bool hasPeeked = false;
     int peeked = EOF;
+    bool started = false;
+
+    // Windows editors put a byte order mark before the first tag; it is no text of the file.
+    // Bytes of a broken mark go too: no PGN text starts with them.
+    void skipByteOrderMark() {
+        started = true;
+        for (int expected : BYTE_ORDER_MARK) {
+            const int c = std::getc(file);
+            if (c == expected) continue;
+            if (c != EOF) std::ungetc(c, file);
+            return;
+        }
+    }
 
     // An escape line (% in the first column) is dropped whole, its line end included.
     int filtered() {
+        if (!started) skipByteOrderMark();
         int c = std::getc(file);
         while (lineStart && c == '%') {
             while (c != '\n' && c != EOF) c = std::getc(file);
@@ -47,6 +70,11 @@ bool isSymbolPart(int c, bool startedWithLetter) {
     if (c <= 0) return false;
     return std::isalnum(c) != 0 || std::strchr("_+#=:-/!?", c) != nullptr || (c == '.' && startedWithLetter);
 }
+
+bool isSuffixMark(int c) { return c == '!' || c == '?' || c == '+' || c == '#'; }
+
+// A lowercase letter that is no file: the move names a piece (nf3, qxd5, kg1, rae1).
+bool isLowercasePieceMove(const std::string& symbol) { return std::strchr("nrqk", symbol[0]) != nullptr; }
 
 bool isResult(const std::string& symbol) {
     return symbol == "1-0" || symbol == "0-1" || symbol == "1/2-1/2" || symbol == "*";
@@ -117,7 +145,7 @@ struct PgnReader {
     }
 
     void skipBlanks() {
-        while (in.peek() != EOF && std::isspace(in.peek())) in.get();
+        while (in.peek() != EOF && (std::isspace(in.peek()) || in.peek() == DOS_END_OF_FILE)) in.get();
     }
 
     // After "[": the name, the quoted value with \" and \\ escapes, "]".
@@ -147,7 +175,9 @@ struct PgnReader {
             return endGame();
         }
         if (isMoveNumber(symbol) || symbol == "e.p.") return -1;
-        if (variationDepth == 0 && collecting()) game.moves.push_back({symbol, line});
+        if (!collecting()) return -1;
+        if (isLowercasePieceMove(symbol)) game.lowercasePieces = true;
+        if (variationDepth == 0) game.moves.push_back({symbol, line});
         return -1;
     }
 
@@ -177,8 +207,10 @@ struct PgnReader {
                 return -1;
             case '.': return -1;
             case '!':
-            case '?':  // suffix annotations written apart from their move
-                while (in.peek() == '!' || in.peek() == '?') in.get();
+            case '?':
+            case '+':
+            case '#':  // suffix annotations and check signs written apart from their move
+                while (isSuffixMark(in.peek())) in.get();
                 return -1;
             default: break;
         }
@@ -222,4 +254,106 @@ const std::string* findTag(const PgnGame& game, const char* name) {
     for (const auto& [tagName, value] : game.tags)
         if (tagName == name) return &value;
     return nullptr;
+}
+
+namespace {
+
+constexpr bool isFile(char c) { return c >= 'a' && c <= 'h'; }
+constexpr bool isRank(char c) { return c >= '1' && c <= '8'; }
+bool isOneOf(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+
+// A long algebraic move: [piece] square ['-' or 'x'] square ['='] [promotion, either case].
+struct LongMove {
+    char piece = '\0';
+    std::string from, to;
+    bool capture = false;
+    char promotion = ' ';  // as coordinate text writes it
+};
+
+bool readSquare(const std::string& text, std::size_t& at, std::string& square) {
+    if (at + 1 >= text.size() || !isFile(text[at]) || !isRank(text[at + 1])) return false;
+    square = text.substr(at, 2);
+    at += 2;
+    return true;
+}
+
+bool readLongMove(const std::string& text, LongMove& found) {
+    std::size_t at = 0;
+    if (!text.empty() && isOneOf(text[0], "NBRQK")) found.piece = text[at++];
+    if (!readSquare(text, at, found.from)) return false;
+    if (at < text.size() && (text[at] == '-' || text[at] == 'x')) found.capture = text[at++] == 'x';
+    if (!readSquare(text, at, found.to)) return false;
+    const bool equalsSign = at < text.size() && text[at] == '=';
+    if (equalsSign) ++at;
+    if (at < text.size() && isOneOf(text[at], "NBRQnbrq"))
+        found.promotion = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at++])));
+    else if (equalsSign)
+        return false;
+    while (at < text.size() && isSuffixMark(text[at])) ++at;
+    return at == text.size();
+}
+
+// Whether the legal `move` is the one `wanted` describes: its squares, its promotion and,
+// when written, its piece and its capture.
+bool isLongMove(Move move, const LongMove& wanted) {
+    char coordinates[8];
+    moveToText(coordinates, move, *currentPosition);
+    if (wanted.from.compare(0, 2, coordinates, 2) != 0 || wanted.to.compare(0, 2, coordinates + 2, 2) != 0 ||
+        coordinates[4] != wanted.promotion)
+        return false;
+    char san[SAN_BUFFER_SIZE];
+    if (moveToSan(san, move) != 1) return false;
+    const char moved = san[0] == 'O' ? 'K' : std::isupper(static_cast<unsigned char>(san[0])) ? san[0] : 'P';
+    if (wanted.piece != '\0' && wanted.piece != moved) return false;
+    return !wanted.capture || std::strchr(san, 'x') != nullptr;
+}
+
+bool readLongAlgebraic(const std::string& text, Move& move) {
+    LongMove wanted;
+    if (!readLongMove(text, wanted)) return false;
+    MoveList legal;
+    listLegalMoves(legal);
+    for (int i = 0; i < legal.count; ++i) {
+        if (!isLongMove(legal.moves[i], wanted)) continue;
+        move = legal.moves[i];
+        return true;
+    }
+    return false;
+}
+
+bool readAsWritten(const std::string& text, Move& move) {
+    return readSan(text.c_str(), move) == 1 || readLongAlgebraic(text, move);
+}
+
+// The text with its lowercase piece letter raised (nf3 to Nf3, o-o to O-O); empty when it has none.
+std::string withPieceLetterRaised(std::string text) {
+    if (text.starts_with("o-o")) {
+        for (char& c : text)
+            if (c == 'o') c = 'O';
+        return text;
+    }
+    if (text.empty() || !isOneOf(text[0], "nbrqk")) return "";
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+}  // namespace
+
+int readMoveText(const std::string& text, bool lowercasePieces, Move& move) {
+    Move written = 0, raised = 0;
+    const bool asWritten = readAsWritten(text, written);
+    const std::string raisedText = withPieceLetterRaised(text);
+    const bool asPiece = !raisedText.empty() && readAsWritten(raisedText, raised);
+    // bxc6 is a pawn in SAN, but in a game that writes its pieces in lowercase it may be the bishop.
+    if (asWritten && asPiece && written != raised && lowercasePieces) return 0;
+    if (!asWritten && !asPiece) return 0;
+    move = asWritten ? written : raised;
+    return 1;
+}
+
+int playPgnMove(const PgnGame& game, const PgnMove& move) {
+    Move found = 0;
+    if (readMoveText(move.san, game.lowercasePieces, found) != 1) return 0;
+    makeMove(found);
+    return 1;
 }

@@ -1,13 +1,17 @@
-// Reading one game out of a PGN file: its tags and the SAN moves of its main line. Comments
+// Reading one game out of a PGN file: its tags and the moves of its main line. Comments
 // ({...} and ; to the line end), NAGs ($n), variations ((...), nested), move numbers ("12.",
 // "12..."), "e.p." marks, the result and escape lines (% in the first column) are read and
-// skipped as the PGN standard says.
+// skipped as the PGN standard says. Files as they circulate are read too: a byte order mark,
+// CR LF line ends, check signs and "!?" set apart from their move, moves in long algebraic
+// (e2-e4, Ng1-f3, e2e4) or with lowercase piece letters (nf3).
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "board/move.h"
 
 struct PgnMove {
     std::string san;
@@ -18,6 +22,7 @@ struct PgnGame {
     std::vector<std::pair<std::string, std::string>> tags;
     std::vector<PgnMove> moves;  // the main line only
     std::string result;          // its termination marker; empty when the game had none
+    bool lowercasePieces = false;  // some move has a piece letter in lowercase (nf3, qxd5)
 };
 
 // Results of readPgnGame.
@@ -33,3 +38,13 @@ int readPgnGame(std::FILE* file, int number, PgnGame& game, std::string& error);
 
 // The value of tag `name`, or null.
 const std::string* findTag(const PgnGame& game, const char* name);
+
+// A move as game files and test suites write it, read against the current position: SAN (as
+// readSan takes it), long algebraic with or without the piece letter (e2-e4, Ng1-f3, Ng1xf3,
+// e2e4, e7e8q), castling as "o-o", and a lowercase piece letter where the text names no pawn
+// move (nf3, bb5). In a game written with lowercase pieces, a "b" text that names both a pawn
+// and a bishop move (bxc6) is refused as ambiguous. Returns 1 with `move` set, or 0.
+int readMoveText(const std::string& text, bool lowercasePieces, Move& move);
+
+// readMoveText of a move of `game`, then the move is made. Returns 1, or 0 with the stack unchanged.
+int playPgnMove(const PgnGame& game, const PgnMove& move);

@@ -36,8 +36,26 @@ const EpdCase EPD_CASES[] = {
     {"4k3/8/8/8/8/8/8/4K3 w -", nullptr, {}, {}, ""},
     {"", nullptr, {}, {}, ""},
     {"4k3/8/8/8/8/8/8/4K3 w - - bm Kd1; 5;", nullptr, {}, {}, ""},
-    {"4k3/8/8/8/8/8/8/4K3 w - - ; bm Kd1;", nullptr, {}, {}, ""},
+    // An empty operation is no operation.
+    {"4k3/8/8/8/8/8/8/4K3 w - - ; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - -", {"Kd1"}, {}, ""},
     {"4k3/8/8/8/8/8/8/4K3 w - - id \"unclosed;", nullptr, {}, {}, ""},
+    // Suites as they circulate: the Bratko-Kopec form, check signs and annotations set apart
+    // from their move, tabs, CR, commas between moves.
+    {"1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - - ; bm Qd1 + ; id BK.01",
+     "1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - -", {"Qd1+"}, {}, "BK.01"},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm Kd1 # !? Kf1 ;; am Ke2 ?\r", "4k3/8/8/8/8/8/8/4K3 w - -", {"Kd1#!?", "Kf1"},
+     {"Ke2?"}, ""},
+    {"4k3/8/8/8/8/8/8/4K3\tw\t-\t-\tbm\tKd1,Kf1, Kf2 ,\tKe2;\tid\t\"tabs\"", "4k3/8/8/8/8/8/8/4K3 w - -",
+     {"Kd1", "Kf1", "Kf2", "Ke2"}, {}, "tabs"},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm exd6 e.p.;", "4k3/8/8/8/8/8/8/4K3 w - -", {"exd6 e.p."}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - bm + Kd1;", "4k3/8/8/8/8/8/8/4K3 w - -", {"+", "Kd1"}, {}, ""},  // nothing to join
+    // A full FEN's move counts, and the counting opcodes.
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40 bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 3 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 3 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 40 hmvc 7; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 7 40", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - fmvn 31; bm Kd1;", "4k3/8/8/8/8/8/8/4K3 w - - 0 31", {"Kd1"}, {}, ""},
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3", nullptr, {}, {}, ""},  // one count alone: which?
+    {"4k3/8/8/8/8/8/8/4K3 w - - 3 bm Kd1;", nullptr, {}, {}, ""},
 };
 
 class ReadEpdLine : public testing::TestWithParam<EpdCase> {};
@@ -174,6 +192,76 @@ TEST(EpdCommand, RunsTheWholeSuite) {
     }
     EXPECT_TRUE(lines[20].starts_with("epd: solved ") && lines[20].find(" of 20 in ") != std::string::npos)
         << lines[20];
+}
+
+// ---- the corpus of suites as they circulate ---------------------------------------------------
+
+// A corpus file copied into `dir`, so that error lines name it as a person would type it.
+void copyDialect(const TempDir& dir, const char* name) {
+    writeFile(dir.file(name), readFile(std::string(TARLOWICK_TEST_DATA "/dialects/") + name));
+}
+
+struct CorpusSuite {
+    const char* file;
+    const char* transcript;  // at the transcripts' depth of 2, where mates in one are found
+};
+
+const CorpusSuite EPD_CORPUS[] = {
+    // A byte order mark, CR LF, tabs, runs of blanks, signs apart, no closing semicolons, ^Z.
+    {"windows.epd",
+     "windows.1: Nf7# score mate 1 depth 2 solved\n"
+     "windows.2: Ra8# score mate 1 depth 2 solved\n"
+     "windows.3: Qxf7# score mate 1 depth 2 solved\n"
+     "windows.4: Qh4# score mate 1 depth 2 solved\n"
+     "epd: solved 4 of 4 in {time} s\n"},
+    // Six-field FENs, counting opcodes, moves in coordinates and long algebraic.
+    {"six-fields.epd",
+     "six.1: Nf7# score mate 1 depth 2 solved\n"
+     "six.2: Ra8# score mate 1 depth 2 solved\n"
+     "six.3: Ra1# score mate 1 depth 2 solved\n"
+     "six.4: Qxd8# score mate 1 depth 2 solved\n"
+     "six.5: c8=Q# score mate 1 depth 2 solved\n"
+     "epd: solved 5 of 5 in {time} s\n"},
+    // Broken lines among good ones: each named with its reason, the good ones still run.
+    {"broken.epd",
+     "broken.1: Nf7# score mate 1 depth 2 solved\n"
+     "Error (line 2 of broken.epd): not an opcode: Nf7#\n"
+     "Error (line 3 of broken.epd): no such legal move: Ra9#\n"
+     "Error (line 4 of broken.epd): a quoted string is not closed\n"
+     "Error (line 5 of broken.epd): not an opcode: 5\n"
+     "Error (line 6 of broken.epd): neither bm nor am\n"
+     "Error (line 7 of broken.epd): illegal position: 8/8/8/8/8/8/8/8 w - -\n"
+     "broken.8: Ra1# score mate 1 depth 2 solved\n"
+     "Error (line 9 of broken.epd): no such legal move: +\n"
+     "Error (line 10 of broken.epd): fewer than four FEN fields\n"
+     "broken.11: Nf7# score mate 1 depth 2 solved\n"
+     "epd: solved 3 of 3, 8 lines skipped in {time} s\n"},
+};
+
+class EpdCorpus : public testing::TestWithParam<CorpusSuite> {};
+
+TEST_P(EpdCorpus, RunsWhatCanBeReadAndNamesTheRest) {
+    TempDir dir;
+    copyDialect(dir, GetParam().file);
+    const std::string output = consoleSession(dir, "epd " + std::string(GetParam().file) + " 1\nquit\n");
+    expectTranscript(output, GetParam().transcript + PROMPT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EpdCorpus, testing::ValuesIn(EPD_CORPUS));
+
+// The Bratko-Kopec suite as it is commonly passed around: all 24 positions run.
+TEST(EpdCorpusBratkoKopec, RunsEveryPosition) {
+    TempDir dir;
+    copyDialect(dir, "bratko-kopec.epd");
+    const std::vector<std::string> lines = outputLines(consoleSession(dir, "epd bratko-kopec.epd 1\nquit\n"));
+    ASSERT_EQ(lines.size(), 27u);
+    for (int i = 0; i < 24; ++i) {
+        const std::string& line = lines[static_cast<std::size_t>(i)];
+        const std::string id = std::string("BK.") + (i < 9 ? "0" : "") + std::to_string(i + 1) + ": ";
+        EXPECT_TRUE(line.starts_with(id) && line.find(" depth 2 ") != std::string::npos) << line;
+    }
+    EXPECT_TRUE(lines[24].starts_with("epd: solved ") && lines[24].find(" of 24 in ") != std::string::npos)
+        << lines[24];
 }
 
 }  // namespace

@@ -402,4 +402,88 @@ TEST(LoadCommand, AFinishedGameStaysFinished) {
     expectTranscript(output, PROMPT + "load: game 1 of mate.pgn, 4 plies\n{board}" + PROMPT + PROMPT);
 }
 
+// ---- the corpus of game files as they circulate ---------------------------------------------
+
+struct CorpusFile {
+    const char* file;
+    std::vector<std::string> loads;  // what "load FILE N" says for each game N
+    bool standard;                   // pgn-extract reads it as it is
+};
+
+const CorpusFile PGN_CORPUS[] = {
+    // A byte order mark, CR LF, tabs in movetext.
+    {"windows.pgn", {"load: game 1 of windows.pgn, 20 plies", "load: game 2 of windows.pgn, 14 plies"}, true},
+    // Move numbers glued to moves, 0-0 and 0-0-0, NAGs and "!?" glued.
+    {"glued.pgn",
+     {"load: game 1 of glued.pgn, 33 plies", "load: game 2 of glued.pgn, 7 plies",
+      "load: game 3 of glued.pgn, 35 plies"},
+     true},
+    // Comments, nested variations, NAGs, an escape line, blank lines inside movetext.
+    {"annotated.pgn", {"load: game 1 of annotated.pgn, 21 plies", "load: game 2 of annotated.pgn, 4 plies"}, true},
+    {"no-tags.pgn", {"load: game 1 of no-tags.pgn, 12 plies", "load: game 2 of no-tags.pgn, 14 plies"}, true},
+    // The last game stops without its result and without a line end.
+    {"truncated.pgn", {"load: game 1 of truncated.pgn, 14 plies", "load: game 2 of truncated.pgn, 14 plies"}, false},
+    // Signs apart, long algebraic, coordinates, lowercase pieces; then what cannot be read.
+    {"loose.pgn",
+     {"load: game 1 of loose.pgn, 7 plies", "load: game 2 of loose.pgn, 14 plies",
+      "load: game 3 of loose.pgn, 21 plies", "load: game 4 of loose.pgn, 16 plies",
+      "Error (illegal move in game 5 of loose.pgn): 5. bxc6 (line 27)",
+      "Error (illegal move in game 6 of loose.pgn): 4. Bg (line 32)"},
+     false},
+};
+
+// The lines of a console session that report a load.
+std::vector<std::string> loadReports(const std::string& output) {
+    std::vector<std::string> reports;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(PROMPT.substr(1))) line.erase(0, PROMPT.size() - 1);
+        if (line.starts_with("load:") || line.starts_with("Error")) reports.push_back(line);
+    }
+    return reports;
+}
+
+class PgnCorpus : public testing::TestWithParam<CorpusFile> {};
+
+// Every game loads as far as it can be read, and one past the last is no game. Each game read
+// is written back with pgn; for the files pgn-extract reads, its moves are pgn-extract's.
+TEST_P(PgnCorpus, LoadsEveryGameItCanRead) {
+    const CorpusFile& corpus = GetParam();
+    TempDir dir;
+    writeFile(dir.file(corpus.file), readFile(std::string(TARLOWICK_TEST_DATA "/dialects/") + corpus.file));
+    std::string commands;
+    for (std::size_t game = 1; game <= corpus.loads.size() + 1; ++game)
+        commands += "load " + std::string(corpus.file) + " " + std::to_string(game) + "\npgn back.pgn\n";
+    const std::string output = consoleSession(dir, commands + "quit\n");
+    std::vector<std::string> expected = corpus.loads;
+    expected.push_back("Error (no game " + std::to_string(corpus.loads.size() + 1) + " in " + corpus.file + ")");
+    EXPECT_EQ(loadReports(output), expected);
+
+    if (!corpus.standard || !havePgnExtract()) return;
+    std::string log;
+    const std::string san =
+        pgnExtract(dir, corpus.file, "-Wsan -N -V --notags --nocomments --nomovenumbers --noresults -w1000", log);
+    EXPECT_EQ(log, "");
+    std::vector<std::vector<std::string>> loaded = sanMovesOf(readFile(dir.file("back.pgn")));
+    loaded.pop_back();  // the game written after the last load, which found no game
+    EXPECT_EQ(loaded, gamesOf(san));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PgnCorpus, testing::ValuesIn(PGN_CORPUS));
+
+// The files in other notations load the moves their standard twins name.
+TEST(PgnCorpusNotations, LoadTheSameMovesAsSan) {
+    TempDir dir;
+    writeFile(dir.file("loose.pgn"), readFile(TARLOWICK_TEST_DATA "/dialects/loose.pgn"));
+    consoleSession(dir, "load loose.pgn 2\npgn back.pgn\nload loose.pgn 3\npgn back.pgn\n"
+                        "load loose.pgn 4\npgn back.pgn\nquit\n");
+    const std::vector<std::vector<std::string>> loaded = sanMovesOf(readFile(dir.file("back.pgn")));
+    const std::vector<std::vector<std::string>> expected = sanMovesOf(
+        "[Event \"\"]\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Bxc6 dxc6 5. O-O Bd6 6. d4 exd4 7. Qxd4 f6 *\n"
+        "[Event \"\"]\n1. e4 c5 2. Nf3 d6 3. Bb5+ Bd7 4. Bxd7+ Qxd7 5. O-O Nc6 6. c3 Nf6 7. d4 Nxe4 8. d5 Ne5 "
+        "9. Nxe5 dxe5 10. Re1 Nd6 11. Rxe5 *\n"
+        "[Event \"\"]\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Bxc6 dxc6 5. O-O Bd6 6. d4 exd4 7. Qxd4 f6 8. Re1 Ne7 *\n");
+    EXPECT_EQ(loaded, expected);
+}
+
 }  // namespace
