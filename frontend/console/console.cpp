@@ -447,7 +447,10 @@ void setOption(const std::string& line) {
         std::printf("Error (option %s cannot take the value %s)\n", setting->name, value.c_str());
         return;
     }
-    std::printf("%s set to %s\n", setting->name, settingValueText(*setting).c_str());
+    if (setting->type == SettingType::BUTTON)
+        std::printf("%s done\n", setting->name);
+    else
+        std::printf("%s set to %s\n", setting->name, settingValueText(*setting).c_str());
 }
 
 void excludeMove(const std::string& line) {

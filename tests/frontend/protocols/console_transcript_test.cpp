@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/frontend/support/engine_process.h"
+#include "tests/frontend/support/live_session.h"
 #include "tests/frontend/support/test_files.h"
 #include "tests/frontend/support/transcript.h"
 
@@ -170,3 +171,58 @@ TEST(ConsoleSettings, IniReloadsTheFile) {
 }
 
 }  // namespace
+
+// ---- settings and several lines -------------------------------------------------------------
+
+TEST(ConsoleOptions, ListAndSetEverySetting) {
+    TempDir dir;
+    const std::string output = consoleSession(
+        dir, "option MultiPV=3\noption threads=8\noption Nope=1\noption OwnBook=maybe\noption Clear Hash\n"
+             "option BookFile=<empty>\noptions\nquit\n");
+    expectTranscript(output, "MultiPV set to 3\n" + PROMPT +
+                                 "option Threads: 8 is out of its range 1..1, set to 1\nThreads set to 1\n" + PROMPT +
+                                 "Error (no option Nope)\n" + PROMPT +
+                                 "Error (option OwnBook cannot take the value maybe)\n" + PROMPT +
+                                 "Clear Hash done\n" + PROMPT + "BookFile set to \n" + PROMPT +
+                                 "Hash           24               (spin 1..1024, [ENGINE] Hash)\n"
+                                 "Ponder         false            (check, [ENGINE] Ponder)\n"
+                                 "OwnBook        false            (check, [BOOK] Book)\n"
+                                 "BookFile                        (string, [BOOK] BookFile)\n"
+                                 "BookRandom     true             (check, [BOOK] RandBook)\n"
+                                 "GameLog        false            (check, [LOG] LogGame)\n"
+                                 "LogFile        tarlowick.log    (string, [LOG] LogFile)\n"
+                                 "MultiPV        3                (spin 1..256, [ENGINE] MultiPV)\n"
+                                 "Clear Hash                      (button)\n"
+                                 "Move Overhead  1000             (spin 0..10000, [TIME] MoveOverhead)\n"
+                                 "Threads        1                (spin 1..1, [ENGINE] Threads)\n"
+                                 "MaxDepth       2                (spin 2..32, [ENGINE] MaxDepth)\n"
+                                 "MaxTime        360000           (spin -2147483648..2147483647, [ENGINE] MaxTime)\n"
+                                 "PostThinking   false            (check, [ENGINE] PostThinking)\n"
+                                 "SuddenDeath    20               (spin 20..40, [TIME] SuddenDeath)\n"
+                                 "MoreTime       5                (spin 5..15, [TIME] MoreTime)\n"
+                                 "LessTime       5                (spin 5..15, [TIME] LessTime)\n"
+                                 "FastGame       5                (spin 5..15, [TIME] FastGame)\n" +
+                                 PROMPT);
+}
+
+// The stepping analysis shows every line of a depth before it reads its next input line.
+TEST(ConsoleOptions, AnalysisShowsEveryLine) {
+    TempDir dir;
+    const std::string output = consoleSession(dir, "option MultiPV=3\nsd 4\nanalyze\n.\n.\n.\nquit\n");
+    const auto depths = thinkingByDepth(output);
+    EXPECT_EQ(depths.size(), 3u);  // 2, 3 and 4
+    expectLinesPerDepth(depths, 3);
+}
+
+// Exclude all, then include one: the analysis looks at that move alone; a move undone and
+// played again is a new position, with every move allowed.
+TEST(ConsoleOptions, ExcludeAndIncludeChooseTheAnalysedMoves) {
+    TempDir dir;
+    const std::string output =
+        consoleSession(dir, "exclude all\ninclude a2a3\nexclude e2e5\nsd 3\nanalyze\n.\n.\nquit\n");
+    EXPECT_NE(output.find("Error (not a legal move): e2e5\n"), std::string::npos);
+    const auto depths = thinkingByDepth(output);
+    ASSERT_EQ(depths.size(), 2u);
+    for (const auto& [depth, lines] : depths)
+        for (const ThinkingLine& line : lines) EXPECT_EQ(line.pv.front(), "a2a3");
+}

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -203,6 +204,7 @@ TEST(UciGameLog, OptionsOpenAndCloseIt) {
 // One "info" line: the fields in the order the engine writes them.
 struct Info {
     int depth = 0;
+    int multiPv = 0;  // 0: no multipv field
     std::string scoreKind;  // "cp" or "mate"
     int score = 0;
     std::string bound;  // "", "lowerbound" or "upperbound"
@@ -214,7 +216,9 @@ bool readInfo(const std::string& line, Info& info) {
     std::istringstream words(line);
     std::string word;
     if (!(words >> word) || word != "info" || !(words >> word) || word != "depth" || !(words >> info.depth)) return false;
-    if (!(words >> word) || word != "score" || !(words >> info.scoreKind >> info.score)) return false;
+    if (!(words >> word)) return false;
+    if (word == "multipv" && (!(words >> info.multiPv) || !(words >> word))) return false;
+    if (word != "score" || !(words >> info.scoreKind >> info.score)) return false;
     if (info.scoreKind != "cp" && info.scoreKind != "mate") return false;
     if (!(words >> word)) return false;
     if (word == "lowerbound" || word == "upperbound") {
@@ -487,3 +491,87 @@ TEST(UciPonder, AFinishedPonderSearchAnswersOnTheHit) {
 }
 
 }  // namespace
+
+// ---- several lines and chosen root moves ----------------------------------------------------
+
+// The info lines of each depth, in order.
+std::map<int, std::vector<Info>> infosByDepth(const SearchReply& reply) {
+    std::map<int, std::vector<Info>> depths;
+    for (const Info& info : reply.infos) depths[info.depth].push_back(info);
+    return depths;
+}
+
+// Each depth's `lines` lines, numbered 1.., best first, with distinct legal first moves, and
+// the answer line 1 of the last depth.
+void expectLines(const SearchReply& reply, const std::string& fen, const std::vector<std::string>& moves, int lines,
+                 int lastDepth) {
+    const auto depths = infosByDepth(reply);
+    ASSERT_FALSE(depths.empty());
+    EXPECT_EQ(depths.rbegin()->first, lastDepth);
+    setUp(fen, moves);
+    for (const auto& [depth, infos] : depths) {
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        ASSERT_EQ(static_cast<int>(infos.size()), lines);
+        std::set<std::string> firsts;
+        for (int k = 0; k < lines; ++k) {
+            EXPECT_EQ(infos[k].multiPv, k + 1);
+            EXPECT_EQ(infos[k].bound, "");
+            if (k > 0 && infos[k - 1].scoreKind == "cp" && infos[k].scoreKind == "cp")
+                EXPECT_GE(infos[k - 1].score, infos[k].score);
+            EXPECT_TRUE(playable(infos[k].pv)) << infos[k].pv.front();
+            firsts.insert(infos[k].pv.front());
+        }
+        EXPECT_EQ(static_cast<int>(firsts.size()), lines);
+    }
+    EXPECT_EQ(reply.best, depths.rbegin()->second.front().pv.front());
+    EXPECT_TRUE(reply.other.empty()) << reply.other.front();
+}
+
+TEST(UciMultiPv, ThreeLinesPerDepthAndNothingAfterBestmove) {
+    UciSession session(UCI_INI);
+    const SearchReply reply = session.search("setoption name MultiPV value 3\nposition startpos moves e2e4\ngo depth 5\n");
+    expectLines(reply, "startpos", {"e2e4"}, 3, 5);
+    session.send("isready\n");
+    ASSERT_TRUE(session.waitFor("readyok\n"));
+    EXPECT_EQ(session.lastReply(), "readyok\n") << "a line came after bestmove";
+}
+
+// Fewer legal moves than lines: each move once, at full depth.
+TEST(UciMultiPv, FewerLegalMovesThanLines) {
+    UciSession session(UCI_INI);
+    const std::string fen = "4k3/8/8/8/8/8/3q4/4K2R w K - 0 1";  // Kxd2 and Kf1 only
+    const SearchReply reply = session.search("setoption name MultiPV value 5\nposition fen " + fen + "\ngo depth 6\n");
+    expectLines(reply, fen, {}, 2, 6);
+    EXPECT_EQ(reply.best, "e1d2");
+}
+
+TEST(UciSearchMoves, OnlyTheChosenMovesAloneAndWithLines) {
+    UciSession session(UCI_INI);
+    const std::set<std::string> chosen = {"a2a3", "h2h3"};
+    const SearchReply alone = session.search("position startpos\ngo depth 5 searchmoves a2a3 h2h3\n");
+    EXPECT_TRUE(chosen.count(alone.best)) << alone.best;
+    for (const Info& info : alone.infos) EXPECT_TRUE(chosen.count(info.pv.front())) << info.pv.front();
+    EXPECT_EQ(alone.infos.back().depth, 5);
+
+    const SearchReply lines =
+        session.search("setoption name MultiPV value 3\nposition startpos\ngo searchmoves a2a3 h2h3 depth 4\n");
+    expectLines(lines, "startpos", {}, 2, 4);
+    for (const Info& info : lines.infos) EXPECT_TRUE(chosen.count(info.pv.front())) << info.pv.front();
+
+    // The choice holds for one go only; a move that is not legal is reported and left out.
+    const SearchReply next = session.search("setoption name MultiPV value 1\ngo depth 3 searchmoves e2e5 g1f3\n");
+    EXPECT_EQ(next.other, std::vector<std::string>{"info string searchmoves: no legal move e2e5"});
+    EXPECT_EQ(next.best, "g1f3");
+    const SearchReply free = session.search("go depth 3\n");
+    EXPECT_NE(free.infos.back().pv.front(), "");
+}
+
+// A nearly empty clock still gets one scored line before the move.
+TEST(UciSearch, AlmostNoTimeStillSendsAScoredLine) {
+    UciSession session(UCI_INI);
+    const SearchReply reply = session.search("position startpos\ngo wtime 100 btime 100\n");
+    ASSERT_FALSE(reply.infos.empty());
+    EXPECT_EQ(reply.infos.back().pv.front(), reply.best);
+    setUp("startpos", {});
+    EXPECT_TRUE(playable({reply.best}));
+}

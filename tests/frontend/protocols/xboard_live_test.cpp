@@ -242,6 +242,48 @@ TEST(XboardAnalysis, BookMovesAndHint) {
 }
 
 // "?" plays the move of the last iteration that ran to the end, at once.
+// MultiPV from the option xboard sends: three lines per depth, best first.
+TEST(XboardAnalysis, MultiPvShowsThreeLinesPerDepth) {
+    XboardSession session;
+    session.send("option MultiPV=3\npost\nsetboard " + std::string(ITALIAN) + "\nanalyze\n");
+    ASSERT_TRUE(session.waitForDepth(6));
+    auto depths = thinkingByDepth(session.since());
+    depths.erase(depths.rbegin()->first);  // the deepest may still be on its way
+    expectLinesPerDepth(depths, 3);
+    expectLinesLegalIn(session.since(), ITALIAN, {});
+    session.send("exit\n");
+    ASSERT_TRUE(session.waitFor("#DEBUG exit da polling\n"));
+}
+
+// exclude and include during an analysis: it starts again on the new set, and a new position
+// allows every move again.
+TEST(XboardAnalysis, ExcludeAndIncludeRestartTheAnalysis) {
+    XboardSession session;
+    int pings = 0;
+    auto linesAfter = [&](const std::string& command) {
+        session.send(command + "\nping " + std::to_string(++pings) + "\n");
+        EXPECT_TRUE(session.waitFor("pong " + std::to_string(pings) + "\n"));
+        EXPECT_TRUE(session.waitForDepth(5));
+        return thinkingLines(session.since());
+    };
+    session.send("post\nanalyze\n");
+    ASSERT_TRUE(session.waitForDepth(5));
+    const std::string best = thinkingLines(session.since()).back().pv.front();
+
+    for (const ThinkingLine& line : linesAfter("exclude " + best)) EXPECT_NE(line.pv.front(), best);
+    for (const ThinkingLine& line : linesAfter("exclude all\ninclude h2h3")) EXPECT_EQ(line.pv.front(), "h2h3");
+    bool other = false;
+    for (const ThinkingLine& line : linesAfter("include all")) other |= line.pv.front() != "h2h3";
+    EXPECT_TRUE(other) << "include all gives every move back";
+    // A new position: every move allowed again, so black's moves are analysed.
+    session.send("exclude all\ninclude a2a3\n");
+    const std::vector<ThinkingLine> black = linesAfter("usermove e2e4");
+    EXPECT_FALSE(black.empty());
+    expectLinesLegalIn(session.since(), "startpos", {"e2e4"});
+    session.send("exit\n");
+    ASSERT_TRUE(session.waitFor("#DEBUG exit da polling\n"));
+}
+
 TEST(XboardMoveNow, PlaysTheBestMoveSoFar) {
     XboardSession session;
     session.send("post\nst 60\nnew\ngo\n");

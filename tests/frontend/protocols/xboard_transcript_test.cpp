@@ -54,7 +54,22 @@ struct TranscriptCase {
     std::map<std::string, std::string> files = {{"tarlowick.ini", PLAIN_INI}};
 };
 
+// The features again after "memory 3": the option shows the table's new size.
+std::string featuresWithHash(const std::string& megabytes) {
+    std::string features = FEATURES;
+    const std::string from = "Hash -spin 24 ";
+    features.replace(features.find(from), from.size(), "Hash -spin " + megabytes + " ");
+    return features;
+}
+
 const TranscriptCase CASES[] = {
+    {"OptionsMemoryAndRootMoves",
+     "xboard\noption MultiPV=0\noption Nope=1\noption OwnBook=2\noption Clear Hash\noption Threads=2\n"
+     "memory 3\nmemory x\nexclude e2e5\ninclude z\nexclude all\ninclude e2e4\nprotover 2\nquit\n",
+     "#DEBUG option MultiPV: 0 is out of its range 1..256, set to 1\nError (unknown option): option Nope=1\n"
+     "Error (bad option value): option OwnBook=2\nError (unknown option): option Threads=2\n"
+     "Error (unreadable number): memory x\nError (not a legal move): exclude e2e5\n"
+     "Error (not a legal move): include z\n" + featuresWithHash("3")},
     {"FeatureLinePingAndUnknownCommands",
      "xboard\nprotover 2\naccepted usermove\nping 7\nping\nprotover 3\ncomputer\nquit\n",
      FEATURES + "Error (unknown command): accepted usermove\npong 7\npong\nError (unknown command): protover 3\n"

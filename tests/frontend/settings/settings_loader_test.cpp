@@ -22,7 +22,8 @@ void fillWithSentinels() {
     for (IntField field : {&EngineSettings::maxDepth, &EngineSettings::postThinking, &EngineSettings::logGame,
                            &EngineSettings::book, &EngineSettings::randBook, &EngineSettings::maxTime,
                            &EngineSettings::moveTime, &EngineSettings::suddenDeath, &EngineSettings::moreTime,
-                           &EngineSettings::lessTime, &EngineSettings::fastGame})
+                           &EngineSettings::lessTime, &EngineSettings::fastGame, &EngineSettings::multiPv,
+                           &EngineSettings::threads, &EngineSettings::ponder, &EngineSettings::moveOverhead})
         s.*field = SENTINEL;
     std::strcpy(s.logFile, "earlier.log");
     std::strcpy(s.bookFile, "earlier.bin");
@@ -126,6 +127,10 @@ const char* fieldName(IntField field) {
     if (field == &EngineSettings::moreTime) return "moreTime";
     if (field == &EngineSettings::lessTime) return "lessTime";
     if (field == &EngineSettings::fastGame) return "fastGame";
+    if (field == &EngineSettings::multiPv) return "multiPv";
+    if (field == &EngineSettings::threads) return "threads";
+    if (field == &EngineSettings::ponder) return "ponder";
+    if (field == &EngineSettings::moveOverhead) return "moveOverhead";
     return "other";
 }
 
@@ -170,6 +175,17 @@ TEST_F(LoadSettings, EachNumberKeyKeepsItsRangeAndDefault) {
         {"[TIME]\nFastGame=abc\n", &EngineSettings::fastGame, 5},
         // A key of one section is not read from another.
         {"[ENGINE]\nFastGame=6\n", &EngineSettings::fastGame, 5},
+        // The newer keys clamp a number out of range instead of falling back.
+        {"[ENGINE]\nMultiPV=3\n", &EngineSettings::multiPv, 3},
+        {"[ENGINE]\nMultiPV=0\n", &EngineSettings::multiPv, 1},
+        {"[ENGINE]\nMultiPV=999\n", &EngineSettings::multiPv, 256},
+        {"[ENGINE]\nMultiPV=abc\n", &EngineSettings::multiPv, 1},
+        {"[ENGINE]\nThreads=8\n", &EngineSettings::threads, 1},
+        {"[ENGINE]\nPonder=yes\n", &EngineSettings::ponder, 1},
+        {"[TIME]\nMoveOverhead=250\n", &EngineSettings::moveOverhead, 250},
+        {"[TIME]\nMoveOverhead=-1\n", &EngineSettings::moveOverhead, 0},
+        {"[TIME]\nMoveOverhead=99999\n", &EngineSettings::moveOverhead, 10000},
+        {"[ENGINE]\nMoveOverhead=250\n", &EngineSettings::moveOverhead, 1000},
     };
     for (const IntCase& c : cases) {
         fillWithSentinels();

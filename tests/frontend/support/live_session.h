@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -92,6 +93,31 @@ inline std::vector<ThinkingLine> thinkingLines(const std::string& text) {
         if (readThinkingLine(line, thinking)) lines.push_back(thinking);
     }
     return lines;
+}
+
+// The thinking lines of `text` by depth, in the order they came. A console prompt before a line
+// is not part of it.
+inline std::map<int, std::vector<ThinkingLine>> thinkingByDepth(std::string text) {
+    for (std::size_t at = text.find("tarlowick> "); at != std::string::npos; at = text.find("tarlowick> "))
+        text.replace(at, 11, "\n");
+    std::map<int, std::vector<ThinkingLine>> depths;
+    for (const ThinkingLine& line : thinkingLines(text)) depths[line.depth].push_back(line);
+    return depths;
+}
+
+// Every depth of `depths` shows `lines` lines, best first, each starting with another move.
+inline void expectLinesPerDepth(const std::map<int, std::vector<ThinkingLine>>& depths, int lines) {
+    ASSERT_FALSE(depths.empty());
+    for (const auto& [depth, found] : depths) {
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        ASSERT_EQ(static_cast<int>(found.size()), lines);
+        std::set<std::string> firsts;
+        for (int k = 0; k < lines; ++k) {
+            if (k > 0) EXPECT_GE(found[k - 1].score, found[k].score);
+            firsts.insert(found[k].pv.front());
+        }
+        EXPECT_EQ(static_cast<int>(firsts.size()), lines);
+    }
 }
 
 // Sets up, in this process, the position `fen` ("startpos" for the start) after `moves`.
