@@ -8,6 +8,7 @@
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
+#include "book/position_key.h"
 #include "movegen/movegen.h"
 #include "search/alphabeta.h"
 #include "search/ordering.h"
@@ -148,6 +149,27 @@ struct RootLines {
 };
 RootLines found;
 
+// A line that a table hit cut short below its first move goes on with the moves the table
+// holds for the positions after it, up to the depth searched: the later lines of a multi-line
+// search meet many positions the first line's search left in the table. Counts no nodes.
+void extendFromTable(PvLine& line, int depth) {
+    const int limit = std::min(depth, PV_LENGTH);
+    if (line.length <= 0 || line.length >= limit) return;
+    const std::uint32_t nodes = nodeCount;
+    int made = 0;
+    while (made < line.length && stackRoom() > 1 && playAsText(line.moves[made]) != 0) ++made;
+    while (made == line.length && line.length < limit && stackRoom() > 1) {
+        HashEntry entry{};
+        if (probeHashAt(computePositionKey(), entry, 0, -INFINITE_SCORE, INFINITE_SCORE) == HASH_MISS) break;
+        const Move next = entry.move != 0 ? playAsText(entry.move) : 0;
+        if (next == 0) break;
+        line.moves[line.length++] = next;
+        ++made;
+    }
+    for (; made > 0; --made) takeBack();
+    nodeCount = nodes;
+}
+
 // Searches line `k` of `depth`, passing over the first moves of the lines before it; false
 // when the stop flag cut it short.
 bool searchLine(int depth, int k, int baseSkips, DeepeningResult& result) {
@@ -166,6 +188,7 @@ bool searchLine(int depth, int k, int baseSkips, DeepeningResult& result) {
         completedRootNodes = result.nodes;
         if (gameState.stopSearch == 1) return false;
         if (score > alpha && score < beta) {
+            extendFromTable(rootLine, depth);
             found.line[k] = rootLine;
             found.score[k] = score;
             found.known[k] = true;
