@@ -1,22 +1,33 @@
-// Times the six-position perft suite and prints its figures.
+// Times the six-position perft suite, or the Chess960 one, and prints its figures.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <span>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "movegen/perft.h"
 
-// With arguments, runs only the suite rows named by their numbers (1..6).
+// With arguments, runs only the suite rows named by their numbers (1..6). A first argument
+// "960" takes the Chess960 suite instead (rows 1..13).
 int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
+    std::span<const PerftRecord> suite = PERFT_SUITE;
+    int first = 1;
+    if (argc > 1 && std::strcmp(argv[1], "960") == 0) {
+        suite = CHESS960_PERFT_SUITE;
+        chess960 = true;
+        first = 2;
+    }
     std::uint64_t total = 0;
     bool allMatch = true;
     const auto start = Clock::now();
-    for (int row = 1; row <= 6; ++row) {
-        bool wanted = argc == 1;
-        for (int a = 1; a < argc; ++a) wanted = wanted || std::atoi(argv[a]) == row;
+    for (int row = 1; row <= static_cast<int>(suite.size()); ++row) {
+        bool wanted = argc == first;
+        for (int a = first; a < argc; ++a) wanted = wanted || std::atoi(argv[a]) == row;
         if (!wanted) continue;
-        const PerftRecord& record = PERFT_SUITE[row - 1];
+        const PerftRecord& record = suite[row - 1];
         setStartPosition();
         readFen(record.fen);
         const auto t0 = Clock::now();

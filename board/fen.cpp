@@ -1,10 +1,12 @@
 #include "board/fen.h"
 
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/position.h"
 
 Position initialPosition() {
@@ -24,6 +26,7 @@ Position initialPosition() {
 void setStartPosition() {
     currentPosition = positionStack;
     *currentPosition = initialPosition();
+    setCastlingSetup(STANDARD_CASTLING);
 }
 
 namespace {
@@ -92,21 +95,6 @@ bool readPlacement(const char* text, Position& p) {
     return true;
 }
 
-bool readCastling(const char* text, std::uint8_t& flags) {
-    flags = 0;
-    if (std::strcmp(text, "-") == 0) return true;
-    for (const char* c = text; *c; ++c) {
-        switch (*c) {
-            case 'K': flags |= 0x02; break;
-            case 'Q': flags |= 0x01; break;
-            case 'k': flags |= 0x20; break;
-            case 'q': flags |= 0x10; break;
-            default: return false;
-        }
-    }
-    return true;
-}
-
 // Leading decimal number; text without digits counts as 0; a negative or oversized value fails.
 bool readHalfmoveClock(const char* text, std::uint8_t& rule50) {
     const char* c = text;
@@ -122,21 +110,62 @@ bool readHalfmoveClock(const char* text, std::uint8_t& rule50) {
     return true;
 }
 
-// Keeps only the rights whose king and rook stand on their squares (white's view, white's
-// rights in the low nibble): castling without them would corrupt the record.
-std::uint8_t possibleCastling(const Position& p, std::uint8_t flags) {
-    const Bitboard whiteKings = kingsOf(p) & p.ownPieces, blackKings = kingsOf(p) & ~p.ownPieces;
-    const Bitboard whiteRooks = rooksOf(p) & p.ownPieces, blackRooks = rooksOf(p) & ~p.ownPieces;
-    std::uint8_t allowed = 0;
-    if (whiteKings & squareBit(4)) {
-        if (whiteRooks & squareBit(0)) allowed |= 0x01;
-        if (whiteRooks & squareBit(7)) allowed |= 0x02;
+// What the castling field says, read against the placement (white's view): the rights whose
+// king and rook stand on the back rank, and the setup they give. Rights without their king and
+// rook are dropped rather than trusted, since castling without them would corrupt the record.
+struct CastlingField {
+    std::uint8_t flags = 0;  // white's rights in the low nibble
+    CastlingSetup setup = STANDARD_CASTLING;
+};
+
+// The rook file a castling letter names for `colour`, whose back rank holds `kings` and
+// `rooks` (files as bits), and the right it is for; -1 when the letter stands for no rook there.
+int rookFileOfLetter(char letter, unsigned kings, unsigned rooks, int& right) {
+    if (kings == 0) return -1;
+    const int king = std::countr_zero(kings);
+    const unsigned longSide = rooks & ((1u << king) - 1), shortSide = rooks & ~((2u << king) - 1);
+    if (letter == 'k' || letter == 'q') {
+        right = letter == 'k' ? SHORT_CASTLING : LONG_CASTLING;
+        // Standard chess: the king on e1 and the rook in the corner. A Chess960 game (X-FEN):
+        // the outermost rook on that side of the king.
+        const unsigned side = right == SHORT_CASTLING ? shortSide : longSide;
+        if (!chess960) return king == 4 && (side & (right == SHORT_CASTLING ? 0x80u : 0x01u)) ? 7 * right : -1;
+        if (side == 0) return -1;
+        return right == SHORT_CASTLING ? 31 - std::countl_zero(side) : std::countr_zero(side);
     }
-    if (blackKings & squareBit(60)) {
-        if (blackRooks & squareBit(56)) allowed |= 0x10;
-        if (blackRooks & squareBit(63)) allowed |= 0x20;
+    // A file letter (Shredder-FEN, or X-FEN's inner rook): the rook on that file.
+    const int file = letter - 'a';
+    if (!((longSide | shortSide) & (1u << file))) return -1;
+    right = file > king ? SHORT_CASTLING : LONG_CASTLING;
+    return file;
+}
+
+bool readCastling(const char* text, const Position& p, CastlingField& field) {
+    field = {};
+    if (std::strcmp(text, "-") == 0) return true;
+    bool seen[2][2] = {};
+    for (const char* c = text; *c; ++c) {
+        const bool white = *c >= 'A' && *c <= 'Z';
+        const char letter = static_cast<char>(*c | 0x20);
+        if (!(letter == 'k' || letter == 'q' || (letter >= 'a' && letter <= 'h')) || !(white || *c == letter))
+            return false;
+        const int colour = white ? WHITE : BLACK;
+        // The colour's back rank as eight file bits.
+        const Bitboard pieces = white ? p.ownPieces : opponentPieces(p);
+        const int shift = white ? 0 : 56;
+        const unsigned kings = static_cast<unsigned>((kingsOf(p) & pieces) >> shift) & 0xFF;
+        const unsigned rooks = static_cast<unsigned>((rooksOf(p) & pieces) >> shift) & 0xFF;
+        int right = 0;
+        const int file = rookFileOfLetter(letter, kings, rooks, right);
+        if (file < 0) continue;
+        // Two different rooks for one right is no position.
+        if (seen[colour][right] && field.setup.rookFile[colour][right] != file) return false;
+        seen[colour][right] = true;
+        field.setup.kingFile[colour] = static_cast<std::uint8_t>(std::countr_zero(kings));
+        field.setup.rookFile[colour][right] = static_cast<std::uint8_t>(file);
+        field.flags |= static_cast<std::uint8_t>((1 << right) << (4 * colour));
     }
-    return flags & allowed;
+    return true;
 }
 
 // A record the generators, move maker and king tests can work on (side to move's view).
@@ -166,8 +195,9 @@ int readFen(const char* text) {
 
     Position p = *currentPosition;
     if (!readPlacement(f.field[0], p)) return 0;
-    if (!readCastling(f.field[2], p.castleFlags)) return 0;
-    p.castleFlags = possibleCastling(p, p.castleFlags);
+    CastlingField castlingField;
+    if (!readCastling(f.field[2], p, castlingField)) return 0;
+    p.castleFlags = castlingField.flags;
     p.rule50 = 0;
     if (f.count > 4 && !readHalfmoveClock(f.field[4], p.rule50)) return 0;
     p.repetition = 0;
@@ -188,8 +218,28 @@ int readFen(const char* text) {
 
     if (!isPlayable(p)) return 0;
     *currentPosition = p;
+    setCastlingSetup(castlingField.setup);
     return 1;
 }
+
+namespace {
+
+// The letter of a remaining right in `p` (white's view): K or Q for the rook in the corner with
+// the king on e1, and in a Chess960 game for the outermost rook on its side (X-FEN); otherwise
+// the rook's file, which reads back either way.
+char castlingLetter(const Position& p, int colour, int right) {
+    const CastlingSetup& setup = castling.setup;
+    const int king = setup.kingFile[colour], file = setup.rookFile[colour][right];
+    const Bitboard pieces = colour == WHITE ? p.ownPieces : opponentPieces(p);
+    const unsigned rooks = static_cast<unsigned>((rooksOf(p) & pieces) >> (colour == WHITE ? 0 : 56)) & 0xFF;
+    const unsigned beyond = right == SHORT_CASTLING ? rooks & ~((2u << file) - 1) : rooks & ((1u << file) - 1);
+    const bool standard = king == 4 && file == 7 * right;
+    const char letter = standard || (chess960 && beyond == 0) ? (right == SHORT_CASTLING ? 'k' : 'q')
+                                                             : static_cast<char>('a' + file);
+    return colour == WHITE ? static_cast<char>(letter - 32) : letter;
+}
+
+}  // namespace
 
 void writeFen(char* buffer, const Position& record, int fullmoveNumber) {
     static constexpr char LETTERS[] = " PNBRQK";
@@ -218,10 +268,9 @@ void writeFen(char* buffer, const Position& record, int fullmoveNumber) {
     *out++ = record.sideToMove == 1 ? 'b' : 'w';
     *out++ = ' ';
     const char* const rightsStart = out;
-    if (p.castleFlags & 0x02) *out++ = 'K';
-    if (p.castleFlags & 0x01) *out++ = 'Q';
-    if (p.castleFlags & 0x20) *out++ = 'k';
-    if (p.castleFlags & 0x10) *out++ = 'q';
+    for (int colour = WHITE; colour <= BLACK; ++colour)
+        for (int right = SHORT_CASTLING; right >= LONG_CASTLING; --right)
+            if (p.castleFlags & ((1 << right) << (4 * colour))) *out++ = castlingLetter(p, colour, right);
     if (out == rightsStart) *out++ = '-';
     *out++ = ' ';
     if (record.enPassant == NO_EN_PASSANT) {

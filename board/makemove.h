@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "board/castling.h"
 #include "board/move.h"
 #include "board/position.h"
 
@@ -14,23 +15,6 @@
 inline std::uint32_t nodeCount = 0;
 
 namespace detail {
-// Castling rights lost when an own rook leaves its corner.
-constexpr std::array<std::uint8_t, 64> ownCornerRights() {
-    std::array<std::uint8_t, 64> t{};
-    t[0] = 0x01;
-    t[7] = 0x02;
-    return t;
-}
-// Opponent rights lost when something is captured on the opponent's corner.
-constexpr std::array<std::uint8_t, 64> opponentCornerRights() {
-    std::array<std::uint8_t, 64> t{};
-    t[56] = 0x10;
-    t[63] = 0x20;
-    return t;
-}
-inline constexpr std::array<std::uint8_t, 64> OWN_CORNER_RIGHTS = ownCornerRights();
-inline constexpr std::array<std::uint8_t, 64> OPPONENT_CORNER_RIGHTS = opponentCornerRights();
-
 constexpr Bitboard planeMask(int type, int plane) { return Bitboard{0} - ((static_cast<unsigned>(type) >> plane) & 1u); }
 
 // The record being built, held in registers until it is written turned over.
@@ -49,11 +33,13 @@ struct Board {
         plane1 &= ~target;
         plane2 &= ~target;
     }
-    // The king's two squares and the rook's two squares.
+    // The king's two squares and the rook's two squares, each pair XORed. In Chess960 the
+    // pairs may share a square (the king lands where the rook stood, or the other way round)
+    // or be empty (a piece already on its destination); XOR gets every case right.
     void castle(Bitboard kingFromTo, Bitboard rookFromTo) {
-        own ^= kingFromTo | rookFromTo;
+        own ^= kingFromTo ^ rookFromTo;
         plane1 ^= kingFromTo;
-        plane2 ^= kingFromTo | rookFromTo;
+        plane2 ^= kingFromTo ^ rookFromTo;
     }
     void placePiece(int type, Bitboard square) {
         plane0 |= square & planeMask(type, 0);
@@ -94,19 +80,14 @@ inline void scanRepetition(Position& p, int reachable) {
     after.sideToMove = sideToMove ^ 1u;  // only ever 0 or 1
 }
 
-// The planes each piece type sets, all ones or zero, and the own castling rights a piece of
-// the type gives up by leaving a square: the king both, a rook its corner's.
+// The planes each piece type sets, all ones or zero.
 struct PieceTraits {
     Bitboard planes[3];
-    std::uint8_t leaving[64];
 };
 constexpr std::array<PieceTraits, 8> makePieceTraits() {
     std::array<PieceTraits, 8> traits{};
-    for (int type = 0; type < 8; ++type) {
+    for (int type = 0; type < 8; ++type)
         for (int plane = 0; plane < 3; ++plane) traits[type].planes[plane] = planeMask(type, plane);
-        for (int s = 0; s < 64; ++s)
-            traits[type].leaving[s] = type == KING ? 0x03 : type == ROOK ? OWN_CORNER_RIGHTS[s] : 0;
-    }
     return traits;
 }
 inline constexpr std::array<PieceTraits, 8> PIECE_TRAITS = makePieceTraits();
@@ -120,7 +101,8 @@ inline constexpr std::array<PieceTraits, 8> PIECE_TRAITS = makePieceTraits();
     const Board b{before.ownPieces ^ fromTo, (before.typePlane0 & ~toBit) ^ (fromTo & piece.planes[0]),
                   (before.typePlane1 & ~toBit) ^ (fromTo & piece.planes[1]),
                   (before.typePlane2 & ~toBit) ^ (fromTo & piece.planes[2])};
-    const unsigned castleFlags = before.castleFlags & ~unsigned(piece.leaving[from] | OPPONENT_CORNER_RIGHTS[to]);
+    const std::uint8_t* rightsAt = castling.side[before.sideToMove].rightsAt;
+    const unsigned castleFlags = before.castleFlags & ~unsigned(rightsAt[from] | rightsAt[to]);
     writeTurned(after, b, castleFlags, NO_EN_PASSANT, 0, before.sideToMove);
 }
 
@@ -144,7 +126,7 @@ template <std::uint32_t kind>
         if ((fromBit & RANK_2) && (toBit & 0x00000000FF000000ULL)) enPassant = static_cast<unsigned>(to & 7);
     } else if constexpr (kind >= KNIGHT_MOVE && kind <= KING_MOVE) {
         b.movePiece(type, fromTo);
-        if constexpr (type == ROOK) castleFlags &= ~unsigned{OWN_CORNER_RIGHTS[from]};
+        if constexpr (type == ROOK) castleFlags &= ~unsigned{castling.side[before.sideToMove].rightsAt[from]};
         if constexpr (type == KING) castleFlags &= 0xFCu;
     } else if constexpr (kind >= PAWN_CAPTURE && kind <= KING_CAPTURE) {
         makeCaptureOnto(before, after, move);
@@ -152,13 +134,13 @@ template <std::uint32_t kind>
     } else if constexpr (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
         if constexpr (kind == PROMOTION_CAPTURE) {
             b.clearSquare(toBit);
-            castleFlags &= ~unsigned{OPPONENT_CORNER_RIGHTS[to]};
+            castleFlags &= ~unsigned{castling.side[before.sideToMove].rightsAt[to]};
         }
         b.own ^= fromTo;
         b.plane0 &= ~fromBit;
         b.placePiece(movePromotion(move), toBit);
     } else if constexpr (kind == CASTLE_SHORT || kind == CASTLE_LONG) {
-        b.castle(fromTo, kind == CASTLE_SHORT ? squareBit(5) | squareBit(7) : squareBit(0) | squareBit(3));
+        b.castle(fromBit ^ toBit, castling.side[before.sideToMove].rookFromTo[kind == CASTLE_SHORT]);
         castleFlags &= 0xFCu;
     } else {
         static_assert(kind == EN_PASSANT);

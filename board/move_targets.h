@@ -17,5 +17,5 @@ inline constexpr int MAX_TARGET_ENTRIES = 5;
 // Fills `table` for the piece of `type` on `from`, in the order the kinds are tried, and returns
 // the number of entries filled. `promoting` gives a pawn's moves the promotion kinds. Castling
 // entries are filled only when the castling is allowed (rights, empty squares, no attacked
-// square on the king's way).
+// square on the king's way), with the king's destination as their target.
 int fillTargets(const Position& p, int type, int from, bool promoting, MoveTargets (&table)[MAX_TARGET_ENTRIES]);

@@ -1,22 +1,25 @@
 #include "board/movetext.h"
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/move_targets.h"
 
-void moveToText(char* buffer, Move move, const Position& from) {
-    static constexpr char PROMOTION_LETTERS[] = "  nbrq  ";
-    const int origin = realSquare(moveFrom(move), from.sideToMove);
-    const int target = realSquare(moveTo(move), from.sideToMove);
-    buffer[0] = static_cast<char>('a' + (origin & 7));
-    buffer[1] = static_cast<char>('1' + (origin >> 3));
-    buffer[2] = static_cast<char>('a' + (target & 7));
-    buffer[3] = static_cast<char>('1' + (target >> 3));
-    buffer[4] = PROMOTION_LETTERS[movePromotion(move) & 7];
-    buffer[5] = '\0';
+namespace {
+
+constexpr bool isCastling(std::uint32_t kind) { return kind == CASTLE_SHORT || kind == CASTLE_LONG; }
+
+// The record square a castling's text names as its destination: the king's in standard
+// notation, the rook's start square in Chess960 notation.
+int castlingTextSquare(std::uint32_t kind, std::uint32_t side) {
+    const int right = kind == CASTLE_SHORT ? SHORT_CASTLING : LONG_CASTLING;
+    return chess960Notation ? castling.side[side].rookFrom[right] : moveTo(castling.side[side].move[right]);
 }
 
-namespace {
+// The destination square of a move's text, in record orientation.
+int textTarget(Move move, std::uint32_t side) {
+    return isCastling(moveKind(move)) && chess960Notation ? castlingTextSquare(moveKind(move), side) : moveTo(move);
+}
 
 bool readSquare(const char* text, int& square) {
     if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
@@ -37,17 +40,19 @@ int readPromotion(char c) {
     }
 }
 
-bool canCastleShort(const Position& p) {
-    return (p.castleFlags & 0x02) && !(occupiedSquares(p) & (squareBit(5) | squareBit(6))) &&
-           !attackedByOpponent(p, 4) && !attackedByOpponent(p, 5) && !attackedByOpponent(p, 6);
-}
-
-bool canCastleLong(const Position& p) {
-    return (p.castleFlags & 0x01) && !(occupiedSquares(p) & (squareBit(1) | squareBit(2) | squareBit(3))) &&
-           !attackedByOpponent(p, 2) && !attackedByOpponent(p, 3) && !attackedByOpponent(p, 4);
-}
-
 }  // namespace
+
+void moveToText(char* buffer, Move move, const Position& from) {
+    static constexpr char PROMOTION_LETTERS[] = "  nbrq  ";
+    const int origin = realSquare(moveFrom(move), from.sideToMove);
+    const int target = realSquare(textTarget(move, from.sideToMove), from.sideToMove);
+    buffer[0] = static_cast<char>('a' + (origin & 7));
+    buffer[1] = static_cast<char>('1' + (origin >> 3));
+    buffer[2] = static_cast<char>('a' + (target & 7));
+    buffer[3] = static_cast<char>('1' + (target >> 3));
+    buffer[4] = PROMOTION_LETTERS[movePromotion(move) & 7];
+    buffer[5] = '\0';
+}
 
 int fillTargets(const Position& p, int type, int from, bool promoting, MoveTargets (&table)[MAX_TARGET_ENTRIES]) {
     const Bitboard occupied = occupiedSquares(p);
@@ -58,8 +63,8 @@ int fillTargets(const Position& p, int type, int from, bool promoting, MoveTarge
             table[0] = {kingAttacks[from] & empty, KING_MOVE};
             table[1] = {kingAttacks[from] & theirs, KING_CAPTURE};
             table[2] = {0, 0};
-            table[3] = {canCastleShort(p) ? squareBit(6) : 0, CASTLE_SHORT};
-            table[4] = {canCastleLong(p) ? squareBit(2) : 0, CASTLE_LONG};
+            table[3] = {castlingAllowed(p, SHORT_CASTLING) ? squareBit(6) : 0, CASTLE_SHORT};
+            table[4] = {castlingAllowed(p, LONG_CASTLING) ? squareBit(2) : 0, CASTLE_LONG};
             return 5;
         case QUEEN: reach = rookAttacks(from, occupied) | bishopAttacks(from, occupied); break;
         case ROOK: reach = rookAttacks(from, occupied); break;
@@ -102,8 +107,12 @@ Move makeFromSquares(int from, int to, int promotion) {
     const int entries = fillTargets(p, type, from, promotion != 0, table);
     const Bitboard toBit = squareBit(to);
     for (int i = 0; i < entries; ++i) {
-        if (!(table[i].targets & toBit)) continue;
-        const Move move = encodeMove(table[i].kind, from, to, promotion);
+        const std::uint32_t kind = table[i].kind;
+        // A castling's text names its own square; the code keeps the king's destination.
+        const bool named = isCastling(kind) ? table[i].targets && castlingTextSquare(kind, p.sideToMove) == to
+                                            : (table[i].targets & toBit) != 0;
+        if (!named) continue;
+        const Move move = encodeMove(kind, from, isCastling(kind) ? lowestSquare(table[i].targets) : to, promotion);
         makeMove(move);
         if (opponentKingAttackers() != 0) {
             takeBack();
@@ -132,5 +141,6 @@ int parseMove(const char* text) {
 Move playAsText(Move move) {
     // The text keeps the squares and shows a promotion letter only for the four promotion types.
     const int promotion = movePromotion(move) & 7;
-    return makeFromSquares(moveFrom(move), moveTo(move), promotion >= KNIGHT && promotion <= QUEEN ? promotion : 0);
+    return makeFromSquares(moveFrom(move), textTarget(move, currentPosition->sideToMove),
+                           promotion >= KNIGHT && promotion <= QUEEN ? promotion : 0);
 }

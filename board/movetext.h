@@ -5,7 +5,8 @@
 #include "board/position.h"
 
 // Writes five characters and a terminator: the squares as real squares, then the promotion
-// letter or a space. `from` supplies the side the move is played by.
+// letter or a space. `from` supplies the side the move is played by. Castling is the king's two
+// squares, or with the chess960Notation switch on the king's square and its rook's.
 void moveToText(char* buffer, Move move, const Position& from);
 
 // Reads a move, checks it against the current position and makes it. Returns 1 when it was a

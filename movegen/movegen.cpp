@@ -3,6 +3,7 @@
 #include <array>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/position.h"
 
 namespace {
@@ -133,7 +134,7 @@ constexpr CastlingPath LONG_PATH = makeCastlingPath(2, squaresBetween(1, 3), squ
 constexpr CastlingPath SHORT_PATH = makeCastlingPath(4, squaresBetween(5, 6), squaresBetween(0, 3), false);
 
 // The three squares are safe when no opponent piece attacks any of them. Relies on the king on
-// e1 and the rook on its corner, which the castling rights stand for.
+// e1 and the rook on its corner, which the rights of the standard setup stand for.
 bool castlingPathSafe(const Position& p, const CastlingPath& path) {
     const Bitboard occupied = occupiedSquares(p);
     const Bitboard theirs = occupied ^ p.ownPieces;
@@ -157,6 +158,12 @@ bool castlingPathSafe(const Position& p, const CastlingPath& path) {
     return true;
 }
 
+// Other setups take the general test, long castling first as above.
+[[gnu::noinline]] void addChess960Castling(MoveList& list, const Position& p) {
+    for (int right = LONG_CASTLING; right <= SHORT_CASTLING; ++right)
+        if (castlingAllowed(p, right)) list.moves[list.count++] = castling.side[p.sideToMove].move[right];
+}
+
 }  // namespace
 
 void generateQuiets(MoveList& list) {
@@ -166,10 +173,16 @@ void generateQuiets(MoveList& list) {
     const Bitboard occupied = occupiedSquares(p);
     const Bitboard empty = ~occupied;
 
-    if ((p.castleFlags & 0x01) && !(occupied & LONG_PATH.mustBeEmpty) && castlingPathSafe(p, LONG_PATH))
-        list.moves[list.count++] = encodeMove(CASTLE_LONG, 4, 2);
-    if ((p.castleFlags & 0x02) && !(occupied & SHORT_PATH.mustBeEmpty) && castlingPathSafe(p, SHORT_PATH))
-        list.moves[list.count++] = encodeMove(CASTLE_SHORT, 4, 6);
+    if (p.castleFlags & 0x03) {
+        if (castling.side[p.sideToMove].standard) [[likely]] {
+            if ((p.castleFlags & 0x01) && !(occupied & LONG_PATH.mustBeEmpty) && castlingPathSafe(p, LONG_PATH))
+                list.moves[list.count++] = encodeMove(CASTLE_LONG, 4, 2);
+            if ((p.castleFlags & 0x02) && !(occupied & SHORT_PATH.mustBeEmpty) && castlingPathSafe(p, SHORT_PATH))
+                list.moves[list.count++] = encodeMove(CASTLE_SHORT, 4, 6);
+        } else {
+            addChess960Castling(list, p);
+        }
+    }
 
     const int king = lowestSquare(kingsOf(p) & own);
     addMoves(list, KING_MOVE, king, kingAttacks[king] & empty);

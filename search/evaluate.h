@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/castling.h"
 #include "board/move.h"
 #include "board/position.h"
 
@@ -161,10 +162,11 @@ inline int materialAfter(int material, const Position& before, Move move) {
         material += pieceSquareValues[type][to] - pieceSquareValues[type][from];  // kings add 0
     } else if (kind == PROMOTION || kind == PROMOTION_CAPTURE) {
         material += pieceSquareValues[movePromotion(move) & 7][to] - pieceSquareValues[PAWN][from];
-    } else if (kind == CASTLE_SHORT) {
-        material += pieceSquareValues[ROOK][5] - pieceSquareValues[ROOK][7];
-    } else if (kind == CASTLE_LONG) {
-        material += pieceSquareValues[ROOK][3] - pieceSquareValues[ROOK][0];
+    } else if (kind == CASTLE_SHORT || kind == CASTLE_LONG) {
+        // The rook from the setup's square to f1 or d1.
+        const int right = kind == CASTLE_SHORT ? SHORT_CASTLING : LONG_CASTLING;
+        const int rookFrom = castling.side[before.sideToMove].rookFrom[right];
+        material += pieceSquareValues[ROOK][right == SHORT_CASTLING ? 5 : 3] - pieceSquareValues[ROOK][rookFrom];
     } else {
         return UNKNOWN_MATERIAL;
     }

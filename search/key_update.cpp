@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "board/castling.h"
+
 namespace {
 
 // The numbers the key is made of, by what they stand for. They are read back from
@@ -73,11 +75,13 @@ inline bool enPassantCounts(const Position& p) {
 }
 
 // Castling rights lost by the move, as makeMove takes them (record orientation, before the turn).
-inline unsigned rightsAfter(unsigned flags, std::uint32_t kind, int from, int to) {
+inline unsigned rightsAfter(const Position& before, std::uint32_t kind, int from, int to) {
+    const std::uint8_t* rightsAt = castling.side[before.sideToMove].rightsAt;
+    unsigned flags = before.castleFlags;
     const std::uint32_t type = kind & 7;
     if (type == KING) flags &= 0xFCu;  // king steps, king captures and both castlings
-    if (type == ROOK) flags &= ~((from == 0 ? 0x01u : 0u) | (from == 7 ? 0x02u : 0u));
-    if (kind & 8) flags &= ~((to == 56 ? 0x10u : 0u) | (to == 63 ? 0x20u : 0u));
+    if (type == ROOK) flags &= ~unsigned{rightsAt[from]};
+    if (kind & 8) flags &= ~unsigned{rightsAt[to]};
     return flags;
 }
 
@@ -118,14 +122,16 @@ namespace {
             break;
         case EN_PASSANT:
             return key ^ c.mine[PAWN][realFrom] ^ c.mine[PAWN][realTo] ^ c.theirs[PAWN][(to - 8) ^ c.mirror];
-        case CASTLE_SHORT:
-            key ^= c.mine[KING][realFrom] ^ c.mine[KING][realTo] ^ c.mine[ROOK][7 ^ c.mirror] ^ c.mine[ROOK][5 ^ c.mirror];
+        default: {  // castling; in Chess960 king or rook may stay put, and its two numbers cancel
+            const int right = kind == CASTLE_SHORT ? SHORT_CASTLING : LONG_CASTLING;
+            const int rookFrom = castling.side[before.sideToMove].rookFrom[right];
+            const int rookTo = right == SHORT_CASTLING ? 5 : 3;
+            key ^= c.mine[KING][realFrom] ^ c.mine[KING][realTo] ^ c.mine[ROOK][rookFrom ^ c.mirror] ^
+                   c.mine[ROOK][rookTo ^ c.mirror];
             break;
-        default:  // CASTLE_LONG
-            key ^= c.mine[KING][realFrom] ^ c.mine[KING][realTo] ^ c.mine[ROOK][0 ^ c.mirror] ^ c.mine[ROOK][3 ^ c.mirror];
-            break;
+        }
     }
-    const unsigned rights = rightsAfter(before.castleFlags, kind, from, to);
+    const unsigned rights = rightsAfter(before, kind, from, to);
     if (rights != before.castleFlags) {
         const bool white = c.mirror == 0;
         key ^= numbers.castle[realRights(before.castleFlags, white)] ^ numbers.castle[realRights(rights, white)];
@@ -149,7 +155,7 @@ PositionKey keyAfterMove(const KeyContext& c, Move move) {
     const int realFrom = from ^ c.mirror, realTo = to ^ c.mirror;
     key ^= c.mine[type][realFrom] ^ c.mine[type][realTo];
     if (kind & 8) key ^= c.theirs[pieceTypeAt(before, to)][realTo];
-    const unsigned rights = rightsAfter(before.castleFlags, kind, from, to);
+    const unsigned rights = rightsAfter(before, kind, from, to);
     if (rights != before.castleFlags) [[unlikely]] {
         const bool white = c.mirror == 0;
         key ^= numbers.castle[realRights(before.castleFlags, white)] ^ numbers.castle[realRights(rights, white)];

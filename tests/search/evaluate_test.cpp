@@ -143,3 +143,25 @@ TEST(Evaluate, MaterialAfterAMoveMatchesTheNewPosition) {
     EXPECT_GT(known, 50000);
     EXPECT_GT(checked, known);
 }
+
+// The same for Chess960 castling, whose rook starts on the setup's square, from starts where
+// both sides can castle both ways at once.
+TEST(Evaluate, MaterialAfterChess960CastlingMatchesTheNewPosition) {
+    std::mt19937 random(5);
+    int checked = 0, known = 0;
+    for (const char* start : {"1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1",
+                              "r3k1r1/pp4pp/8/8/8/8/PP4PP/R3K1R1 b GAga - 0 1",
+                              "2r3kr/p6p/8/8/8/8/P6P/2R3KR w HChc - 0 1"}) {
+        for (int game = 0; game < 4; ++game) {
+            ASSERT_TRUE(loadFen(start)) << start;
+            for (int ply = 0; ply < 40; ++ply) {
+                const std::vector<Move> legal = checkMaterialAfterEveryMove(checked, known);
+                if (HasFailure()) return;
+                if (legal.empty()) break;
+                makeMove(legal[random() % legal.size()]);
+            }
+        }
+    }
+    setStartPosition();
+    EXPECT_GT(known, 1000);
+}

@@ -42,6 +42,12 @@ TEST_F(KeyUpdateTest, MatchesTheKeyComputedFromTheBoard) {
              "4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1",
              "4k3/1p1p4/8/2P5/8/8/5p1p/K5N1 b - - 0 1",          // double steps beside pawns, promotions
              "1n2k3/P1P5/8/8/8/8/8/4K3 w - - 0 1",
+             // Chess960 castling: rooks off the corners, a king or a rook already where it
+             // lands, the king on its rook's destination.
+             "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1",
+             "2r3kr/p6p/8/8/8/8/P6P/2R3KR b HChc - 0 1",
+             "r2k3r/pppppppp/8/8/8/8/PPPPPPPP/R4K1R w HAha - 0 1",
+             "1k6/8/8/8/8/8/8/RK5R w HA - 0 1",
          })
         fens.push_back(fen);
     for (const char* fen : fens) {
