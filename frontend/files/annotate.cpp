@@ -195,6 +195,7 @@ bool isBookMove(Move move) {
     const int count = listBookMoves(engineSettings.bookFile, moves);
     char text[8];
     moveToText(text, move, *currentPosition);
+    if (char* blank = std::strchr(text, ' ')) *blank = '\0';  // the blank that stands for no promotion
     for (int i = 0; i < count; ++i)
         if (std::strcmp(moves[i].text, text) == 0) return true;
     return false;
