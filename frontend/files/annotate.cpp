@@ -645,6 +645,24 @@ std::string reviewedGame(const PgnGame& game, const Numbering& numbering, const 
     return annotatedGame(game, numbering, reviews);
 }
 
+// Checks the game's position and moves and the output, then reviews the game; 0 after printing
+// an error. The game is played from the stack's first record, which the caller saves.
+int annotateGame(const AnnotateRequest& request, const PgnGame& game, std::string& text) {
+    Numbering numbering;
+    std::vector<Move> moves;
+    if (setUpStart(game, request, numbering) != 1) return 0;
+    const SavedGame firstPosition = saveGame();
+    if (readMoves(game, request, numbering, moves) != 1) return 0;
+    std::string error;
+    if (checkWritable(request.out, error) != 1) {
+        std::printf("Error (cannot write %s): %s\n", request.out.c_str(), error.c_str());
+        return 0;
+    }
+    restoreGame(firstPosition);
+    text = reviewedGame(game, numbering, moves, request.centiseconds);
+    return 1;
+}
+
 }  // namespace
 
 void annotateCommand(const std::string& line) {
@@ -653,19 +671,10 @@ void annotateCommand(const std::string& line) {
     if (readRequest(line, request) != 1 || readGame(request, game) != 1) return;
     const std::uint32_t start = clockMs();
     const SavedGame saved = saveGame();
-    Numbering numbering;
-    std::vector<Move> moves;
-    if (setUpStart(game, request, numbering) != 1) return restoreGame(saved);
-    const SavedGame firstPosition = saveGame();
-    if (readMoves(game, request, numbering, moves) != 1) return restoreGame(saved);
-    std::string error;
-    if (checkWritable(request.out, error) != 1) {
-        std::printf("Error (cannot write %s): %s\n", request.out.c_str(), error.c_str());
-        return restoreGame(saved);
-    }
-    restoreGame(firstPosition);
-    const std::string text = reviewedGame(game, numbering, moves, request.centiseconds);
+    std::string text, error;
+    const int reviewed = annotateGame(request, game, text);
     restoreGame(saved);
+    if (reviewed != 1) return;
     if (appendToFile(request.out.c_str(), text, error) != 1) {
         std::printf("Error (cannot write %s): %s\n", request.out.c_str(), error.c_str());
         return;
