@@ -14,6 +14,7 @@
 #include "board/san.h"
 #include "book/book.h"
 #include "frontend/console/bench_command.h"
+#include "frontend/files/annotate.h"
 #include "frontend/files/epd.h"
 #include "frontend/files/pgn_reader.h"
 #include "frontend/files/pgn_writer.h"
@@ -78,7 +79,8 @@ constexpr const char* HELP_TEXT =
     "options   - list every setting with its value\n"
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
-    "include m - search the move m again (include all: every move)\n";
+    "include m - search the move m again (include all: every move)\n"
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -500,6 +502,7 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"option ", Match::PREFIX, setOption, Then::READ},
     {"exclude ", Match::PREFIX, excludeMove, Then::READ},
     {"include ", Match::PREFIX, includeMove, Then::READ},
+    {"annotate ", Match::PREFIX, annotateCommand, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 

@@ -22,6 +22,7 @@ struct PgnInput {
     bool hasPeeked = false;
     int peeked = EOF;
     bool started = false;
+    std::string* recording = nullptr;  // where the characters read go as well, when set
 
     // Windows editors put a byte order mark before the first tag; it is no text of the file.
     // Bytes of a broken mark go too: no PGN text starts with them.
@@ -50,9 +51,11 @@ struct PgnInput {
         return c;
     }
     int get() {
-        if (!hasPeeked) return filtered();
-        hasPeeked = false;
-        return peeked;
+        int c = peeked;
+        if (hasPeeked) hasPeeked = false;
+        else c = filtered();
+        if (recording != nullptr && c != EOF && c != '\r') *recording += static_cast<char>(c);
+        return c;
     }
     int peek() {
         if (!hasPeeked) {
@@ -97,9 +100,23 @@ struct PgnReader {
     bool inGame = false, inMovetext = false;
     int variationDepth = 0;
     int variationLine = 0;  // where the outermost open variation began
+    std::string element{};  // the annotation being read, while one is
     std::string fault{};  // the first fault of the current game
 
     bool collecting() const { return gamesEnded + 1 == wanted; }
+
+    // Annotations of the main line are kept; inside a variation they are part of its text.
+    bool keepsAnnotation() const { return collecting() && inGame && variationDepth == 0; }
+
+    void startElement(int first) {
+        element.assign(1, static_cast<char>(first));
+        in.recording = &element;
+    }
+    void keepElement() {
+        in.recording = nullptr;
+        std::vector<std::string>& kept = game.moves.empty() ? game.leadingAnnotations : game.moves.back().annotations;
+        kept.push_back(element);
+    }
 
     void noteFault(int line, const std::string& what) {
         if (fault.empty()) fault = "line " + std::to_string(line) + ": " + what;
@@ -117,6 +134,7 @@ struct PgnReader {
     // Ends the current game; returns a result for readPgnGame when it was the one wanted.
     int endGame() {
         if (variationDepth > 0) noteFault(variationLine, "a variation is not closed");
+        in.recording = nullptr;
         const bool wantedOne = collecting();
         inGame = false;
         inMovetext = false;
@@ -200,8 +218,23 @@ struct PgnReader {
                 readTag(line);
                 return -1;
             // Comments belong to no game of their own.
-            case '{': skipBraceComment(line); return -1;
-            case ';': skipToLineEnd(); return -1;
+            case '{': {
+                const bool kept = keepsAnnotation();
+                if (kept) startElement(c);
+                skipBraceComment(line);
+                if (kept) keepElement();
+                return -1;
+            }
+            case ';': {
+                const bool kept = keepsAnnotation();
+                if (kept) startElement(c);
+                skipToLineEnd();
+                if (kept) {
+                    if (element.ends_with('\n')) element.pop_back();
+                    keepElement();
+                }
+                return -1;
+            }
             case '<':  // reserved for future expansion: skipped to its end
                 for (int d = in.get(); d != '>' && d != EOF;) d = in.get();
                 return -1;
@@ -209,25 +242,38 @@ struct PgnReader {
             case '!':
             case '?':
             case '+':
-            case '#':  // suffix annotations and check signs written apart from their move
+            case '#': {  // suffix annotations and check signs written apart from their move
+                const bool kept = keepsAnnotation();
+                if (kept) startElement(c);
                 while (isSuffixMark(in.peek())) in.get();
+                if (!kept) return -1;
+                // Check signs say nothing the move does not; "!" and "?" are the annotation.
+                std::erase_if(element, [](char mark) { return mark == '+' || mark == '#'; });
+                if (element.empty()) in.recording = nullptr;
+                else keepElement();
                 return -1;
+            }
             default: break;
         }
         startGame();
         inMovetext = true;
         switch (c) {
             case '(':
+                if (keepsAnnotation()) startElement(c);  // recorded up to its closing parenthesis
                 if (variationDepth++ == 0) variationLine = line;
                 return -1;
             case ')':
                 if (variationDepth == 0) noteFault(line, "a ) closes no variation");
-                else --variationDepth;
+                else if (--variationDepth == 0 && in.recording != nullptr) keepElement();
                 return -1;
-            case '$':
+            case '$': {
+                const bool kept = keepsAnnotation();
+                if (kept) startElement(c);
                 if (!std::isdigit(in.peek())) noteFault(line, "a $ without its number");
                 while (std::isdigit(in.peek())) in.get();
+                if (kept) keepElement();
                 return -1;
+            }
             case '*': return readMovetextSymbol("*", line);
             default: break;
         }

@@ -1,7 +1,8 @@
 // Reading one game out of a PGN file: its tags and the moves of its main line. Comments
-// ({...} and ; to the line end), NAGs ($n), variations ((...), nested), move numbers ("12.",
-// "12..."), "e.p." marks, the result and escape lines (% in the first column) are read and
-// skipped as the PGN standard says. Files as they circulate are read too: a byte order mark,
+// ({...} and ; to the line end), NAGs ($n) and variations ((...), nested) are kept as the text
+// they were written in, beside the main-line move they follow, for an annotator to write back;
+// playing the game passes over them. Move numbers ("12.", "12..."), "e.p." marks, the result and
+// escape lines (% in the first column) are read and skipped as the PGN standard says. Files as they circulate are read too: a byte order mark,
 // CR LF line ends, check signs and "!?" set apart from their move, moves in long algebraic
 // (e2-e4, Ng1-f3, e2e4) or with lowercase piece letters (nf3).
 #pragma once
@@ -16,11 +17,17 @@
 struct PgnMove {
     std::string san;
     int line;  // where it stands in the file
+    // What follows it up to the next main-line move, one element each: a comment with its
+    // braces ("{good}") or its semicolon (";good", without the line end), a NAG ("$1"), a whole
+    // variation with its parentheses and everything inside as written, or "!", "?" and their
+    // pairs set apart from the move. Carriage returns are dropped.
+    std::vector<std::string> annotations{};
 };
 
 struct PgnGame {
     std::vector<std::pair<std::string, std::string>> tags;
     std::vector<PgnMove> moves;  // the main line only
+    std::vector<std::string> leadingAnnotations;  // as PgnMove::annotations, before the first move
     std::string result;          // its termination marker; empty when the game had none
     bool lowercasePieces = false;  // some move has a piece letter in lowercase (nf3, qxd5)
 };

@@ -41,7 +41,8 @@ const std::string HELP =
     "options   - list every setting with its value\n"
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
-    "include m - search the move m again (include all: every move)\n";
+    "include m - search the move m again (include all: every move)\n"
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
 
 // The "param" printout, with the three settings these transcripts change.
 std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {
