@@ -58,7 +58,9 @@ void expectWellFormedDepths(const std::map<int, std::vector<ReportedLine>>& dept
             EXPECT_EQ(found[k].multiPv, k + 1) << "depth " << depth;
             EXPECT_EQ(found[k].lines, lines);
             EXPECT_TRUE(found[k].multiLine);
-            if (k > 0) EXPECT_GE(found[k - 1].score, found[k].score) << "depth " << depth << " line " << k + 1;
+            if (k > 0) {
+                EXPECT_GE(found[k - 1].score, found[k].score) << "depth " << depth << " line " << k + 1;
+            }
             EXPECT_TRUE(isLegal(found[k].first)) << text(found[k].first);
             firsts.insert(found[k].first);
         }

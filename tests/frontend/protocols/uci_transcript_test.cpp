@@ -516,8 +516,9 @@ void expectLines(const SearchReply& reply, const std::string& fen, const std::ve
         for (int k = 0; k < lines; ++k) {
             EXPECT_EQ(infos[k].multiPv, k + 1);
             EXPECT_EQ(infos[k].bound, "");
-            if (k > 0 && infos[k - 1].scoreKind == "cp" && infos[k].scoreKind == "cp")
+            if (k > 0 && infos[k - 1].scoreKind == "cp" && infos[k].scoreKind == "cp") {
                 EXPECT_GE(infos[k - 1].score, infos[k].score);
+            }
             EXPECT_TRUE(playable(infos[k].pv)) << infos[k].pv.front();
             firsts.insert(infos[k].pv.front());
         }

@@ -113,7 +113,9 @@ inline void expectLinesPerDepth(const std::map<int, std::vector<ThinkingLine>>& 
         ASSERT_EQ(static_cast<int>(found.size()), lines);
         std::set<std::string> firsts;
         for (int k = 0; k < lines; ++k) {
-            if (k > 0) EXPECT_GE(found[k - 1].score, found[k].score);
+            if (k > 0) {
+                EXPECT_GE(found[k - 1].score, found[k].score);
+            }
             firsts.insert(found[k].pv.front());
         }
         EXPECT_EQ(static_cast<int>(firsts.size()), lines);
