@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <sstream>
@@ -111,7 +112,8 @@ inline bool inputFed = false;
 // Makes the next reads of standard input see `input` (and then the end of input).
 inline void feedInput(const std::string& input) {
     inputFed = true;
-    const std::string path = ::testing::TempDir() + "search_test_input.txt";
+    // One file per process: ctest runs test programs side by side.
+    const std::string path = ::testing::TempDir() + "search_test_input_" + std::to_string(::getpid()) + ".txt";
     std::FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fputs(input.c_str(), file);
