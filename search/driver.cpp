@@ -13,6 +13,7 @@
 #include "search/alphabeta.h"
 #include "search/ordering.h"
 #include "search/root_moves.h"
+#include "search/strength.h"
 #include "search/thinking.h"
 #include "search/transposition.h"
 #include "state/game_state.h"
@@ -247,6 +248,7 @@ DeepeningResult deepenLines(int depthLimit, int lines, IterationReport report) {
 }  // namespace
 
 DeepeningResult deepen(int depthLimit, IterationReport report) {
+    if (strengthLimited()) return deepenAtLevel(strengthLevel(engineSettings.elo), depthLimit, report);
     clearHash();
     clearHistory();
     // No move from an earlier search may pass for one of this position.

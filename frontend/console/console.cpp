@@ -29,6 +29,7 @@
 #include "movegen/perft.h"
 #include "search/quiescence.h"
 #include "search/root_moves.h"
+#include "search/strength.h"
 #include "search/search_hooks.h"
 #include "search/thinking.h"
 #include "search/transposition.h"
@@ -80,7 +81,8 @@ constexpr const char* HELP_TEXT =
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
-    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "elo n     - play at the strength of Elo n (elo off: full strength)\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -463,6 +465,23 @@ void includeMove(const std::string& line) {
     if (!includeFromText(textFrom(line, 8))) std::printf("Error (not a legal move): %s\n", textFrom(line, 8));
 }
 
+// "elo N" turns the level on at N (clamped like UCI_Elo); "elo off" turns it off.
+void setPlayingStrength(const std::string& line) {
+    const std::string value = textFrom(line, 4);
+    const Setting* limit = findSetting("UCI_LimitStrength");
+    if (value == "off") {
+        setSetting(*limit, "false", printNote);
+        std::printf("playing at full strength\n");
+        return;
+    }
+    if (!setSetting(*findSetting("UCI_Elo"), value, printNote)) {
+        std::printf("Error (usage): elo N (N from %d to %d), or elo off\n", LEVEL_MIN_ELO, LEVEL_TOP_ELO);
+        return;
+    }
+    setSetting(*limit, "true", printNote);
+    std::printf("playing at Elo %d\n", engineSettings.elo);
+}
+
 // Tested in order, the first match winning. The commands after the move row start with no move
 // text and no earlier word, so they take nothing from the rows above them.
 constexpr CommandRow CONSOLE_COMMANDS[] = {
@@ -503,6 +522,7 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"exclude ", Match::PREFIX, excludeMove, Then::READ},
     {"include ", Match::PREFIX, includeMove, Then::READ},
     {"annotate ", Match::PREFIX, annotateCommand, Then::READ},
+    {"elo ", Match::PREFIX, setPlayingStrength, Then::READ},
     {"", Match::ANY, unknownCommand, Then::TURN},
 };
 

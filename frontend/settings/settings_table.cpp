@@ -6,6 +6,7 @@
 
 #include "frontend/input/command_table.h"
 #include "frontend/settings/settings_loader.h"
+#include "search/strength.h"
 #include "search/transposition.h"
 #include "state/time_control.h"
 
@@ -79,6 +80,11 @@ constexpr Setting SETTINGS[] = {
      nullptr},
     {"FastGame", SettingType::SPIN, &S::fastGame, nullptr, 5, 15, "TIME", "FastGame", false, SHOWN_IN_BOTH, nullptr,
      nullptr},
+    // A level for people (search/strength.h); UCI_Elo only counts while UCI_LimitStrength is on.
+    {"UCI_LimitStrength", SettingType::CHECK, &S::limitStrength, nullptr, 0, 1, "ENGINE", "LimitStrength", false,
+     SHOWN_IN_BOTH, nullptr, nullptr},
+    {"UCI_Elo", SettingType::SPIN, &S::elo, nullptr, LEVEL_MIN_ELO, LEVEL_TOP_ELO, "ENGINE", "Elo", true,
+     SHOWN_IN_BOTH, nullptr, nullptr},
 };
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {

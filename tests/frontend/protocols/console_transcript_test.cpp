@@ -42,7 +42,8 @@ const std::string HELP =
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
-    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "elo n     - play at the strength of Elo n (elo off: full strength)\n";
 
 // The "param" printout, with the three settings these transcripts change.
 std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {
@@ -202,7 +203,9 @@ TEST(ConsoleOptions, ListAndSetEverySetting) {
                                  "SuddenDeath    20               (spin 20..40, [TIME] SuddenDeath)\n"
                                  "MoreTime       5                (spin 5..15, [TIME] MoreTime)\n"
                                  "LessTime       5                (spin 5..15, [TIME] LessTime)\n"
-                                 "FastGame       5                (spin 5..15, [TIME] FastGame)\n" +
+                                 "FastGame       5                (spin 5..15, [TIME] FastGame)\n"
+                                 "UCI_LimitStrength false            (check, [ENGINE] LimitStrength)\n"
+                                 "UCI_Elo        2200             (spin 600..2200, [ENGINE] Elo)\n" +
                                  PROMPT);
 }
 

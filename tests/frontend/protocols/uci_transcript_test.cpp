@@ -49,7 +49,9 @@ std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gam
            "option name SuddenDeath type spin default 20 min 20 max 40\n"
            "option name MoreTime type spin default 5 min 5 max 15\n"
            "option name LessTime type spin default 5 min 5 max 15\n"
-           "option name FastGame type spin default 5 min 5 max 15\nuciok\n";
+           "option name FastGame type spin default 5 min 5 max 15\n"
+           "option name UCI_LimitStrength type check default false\n"
+           "option name UCI_Elo type spin default 2200 min 600 max 2200\nuciok\n";
 }
 
 const std::string HANDSHAKE = handshake(false, "book.bin", true, false, "tarlowick.log");
