@@ -25,13 +25,13 @@ namespace {
 // geometrically). The top row only serves the interpolation: at LEVEL_TOP_ELO the search is
 // the unrestricted one. Provisional until the calibration run measures them.
 constexpr StrengthLevel LEVEL_TABLE[] = {
-    {600, 400, 1, 250, 350},
-    {900, 1000, 2, 180, 220},
-    {1200, 3000, 3, 120, 120},
-    {1500, 12000, 4, 70, 50},
-    {1800, 50000, 6, 35, 10},
-    {2000, 200000, 8, 15, 0},
-    {LEVEL_TOP_ELO, 800000, 12, 5, 0},
+    {600, 300, 1, 250, 350},
+    {900, 1500, 2, 180, 220},
+    {1200, 8000, 3, 120, 120},
+    {1500, 40000, 4, 70, 50},
+    {1800, 250000, 6, 35, 10},
+    {2000, 1500000, 8, 15, 0},
+    {LEVEL_TOP_ELO, 8000000, 12, 5, 0},
 };
 
 constexpr std::uint64_t mix(std::uint64_t x) {
@@ -123,8 +123,11 @@ void pollWithBudget() {
     if (budgetWatch.outerPoll != nullptr) budgetWatch.outerPoll();
 }
 
+// A root move whose noisy score cannot beat the best so far.
+constexpr int OUT_OF_RUNNING = -INFINITE_SCORE;
+
 struct RootScores {
-    int score[MAX_MOVES];
+    int score[MAX_MOVES];  // noisy; OUT_OF_RUNNING when it failed low
     PvLine line[MAX_MOVES];
 };
 RootScores rootScores;
@@ -135,27 +138,42 @@ int withNoise(int score, int noise) {
     return std::clamp(score + noise, -MATE_THRESHOLD, MATE_THRESHOLD);
 }
 
-// One depth over the seen root moves, each with a full window; false when the stop flag or the
-// budget cut it short.
+// Best first for the next depth, the moves out of the running after the others in their order.
+void sortRootMoves(Move* moves, int count) {
+    int order[MAX_MOVES];
+    for (int i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order, order + count, [](int a, int b) { return rootScores.score[a] > rootScores.score[b]; });
+    Move sorted[MAX_MOVES];
+    for (int i = 0; i < count; ++i) sorted[i] = moves[order[i]];
+    std::copy_n(sorted, count, moves);
+}
+
+// One depth over the seen root moves; false when the stop flag or the budget cut it short.
+// The move's noise is known before its search, so each move is searched only for whether it
+// beats the best noisy score so far: the choice is that of full-window scores, for fewer nodes.
 bool searchIteration(const StrengthLevel& level, std::uint64_t seed, int depth, const Move* moves, int count,
                      std::uint64_t& total) {
     gameState.stopSearch = 0;
     clearKillers();
     rootProgress = RootProgress{depth, 0};
     budgetWatch.active = depth > 1;
+    int best = OUT_OF_RUNNING;
     for (int i = 0; i < count; ++i) {
         nodeCount = 0;
         makeMove(moves[i]);
         const int noise = positionNoise(level, seed);
+        const int alpha = best == OUT_OF_RUNNING ? -INFINITE_SCORE : std::max(best - noise, -INFINITE_SCORE + 1);
         PvLine child{};
-        const int score = -alphaBeta(depth - 1, -INFINITE_SCORE, INFINITE_SCORE, child, MATE_SCORE - 1, 1);
+        const int score = -alphaBeta(depth - 1, -INFINITE_SCORE, -alpha, child, MATE_SCORE - 1, 1);
         takeBack();
         total += nodeCount;
         completedRootNodes = total;
         nodeCount = 0;
         ++rootProgress.movesSearched;
         if (gameState.stopSearch == 1 || (budgetWatch.active && total >= budgetWatch.nodes)) return false;
-        rootScores.score[i] = withNoise(score, noise);
+        rootScores.score[i] = OUT_OF_RUNNING;
+        if (score <= alpha) continue;
+        rootScores.score[i] = best = withNoise(score, noise);
         PvLine& line = rootScores.line[i];
         line.moves[0] = moves[i];
         const int copied = std::min<int>(child.length, PV_LENGTH - 1);
@@ -243,11 +261,13 @@ DeepeningResult deepenAtLevel(const StrengthLevel& level, int depthLimit, Iterat
         result.depth = depth;
         if (!finished) break;
         lastIteration = total - before;
+        // The first of the highest scores: the best so far only changes on a greater score.
         const int best = static_cast<int>(std::max_element(rootScores.score, rootScores.score + count) - rootScores.score);
         rootLine = rootScores.line[best];
         result.bestMove = rootLine.moves[0];
         result.line = rootLine;
         result.score = rootScores.score[best];
+        sortRootMoves(moves, count);
         report(Iteration{depth, result.score, -INFINITE_SCORE, INFINITE_SCORE, false, total, &rootLine, 1, 1, false});
         if (result.score > MATE_THRESHOLD || result.score < -MATE_THRESHOLD) break;
     }

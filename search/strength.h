@@ -43,8 +43,8 @@ bool moveSeen(const StrengthLevel& level, std::uint64_t seed, Move move);
 // position comes back in the game.
 std::int32_t positionNoise(const StrengthLevel& level, std::uint64_t seed);
 
-// Iterative deepening at `level` from depth 1: every seen root move gets its own full-window
-// score plus its position's noise, and the best of them is played. An iteration counts only
+// Iterative deepening at `level` from depth 1: every seen root move is judged by its score plus
+// its position's noise, and the best of them is played (the first on a tie). An iteration counts only
 // when it finishes below the node budget (depth 1 always counts); each that counts goes to
 // `report` with the level's own depth and score. The front end's root choice is honoured.
 DeepeningResult deepenAtLevel(const StrengthLevel& level, int depthLimit, IterationReport report);

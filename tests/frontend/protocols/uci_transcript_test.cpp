@@ -153,6 +153,15 @@ const TranscriptCase CASES[] = {
                                  "info string option Hash cannot take the value 1025\n"
                                  "info string option Hash cannot take the value 64MB\n"
                                  "info string option Ponder cannot take the value yes\n"},
+    // The level clamps its Elo into range; a word is refused.
+    {"PlayingStrengthOptions",
+     "uci\nsetoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 100\n"
+     "setoption name UCI_Elo value 99999\nsetoption name UCI_Elo value 1500\nsetoption name UCI_Elo value strong\n"
+     "setoption name UCI_LimitStrength value maybe\nquit\n",
+     HANDSHAKE + "info string option UCI_Elo: 100 is out of its range 600..2200, set to 600\n"
+                 "info string option UCI_Elo: 99999 is out of its range 600..2200, set to 2200\n"
+                 "info string option UCI_Elo cannot take the value strong\n"
+                 "info string option UCI_LimitStrength cannot take the value maybe\n"},
 };
 
 void PrintTo(const TranscriptCase& c, std::ostream* out) { *out << c.name; }

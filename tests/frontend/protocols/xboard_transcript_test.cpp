@@ -72,6 +72,13 @@ const TranscriptCase CASES[] = {
      "Error (bad option value): option OwnBook=2\nError (unknown option): option Threads=2\n"
      "Error (unreadable number): memory x\nError (not a legal move): exclude e2e5\n"
      "Error (not a legal move): include z\n" + featuresWithHash("3")},
+    // The level clamps its Elo into range; a word is refused.
+    {"PlayingStrengthOptions",
+     "xboard\noption UCI_LimitStrength=1\noption UCI_Elo=100\noption UCI_Elo=2201\noption UCI_Elo=1500\n"
+     "option UCI_Elo=x\noption UCI_LimitStrength=2\nquit\n",
+     "#DEBUG option UCI_Elo: 100 is out of its range 600..2200, set to 600\n"
+     "#DEBUG option UCI_Elo: 2201 is out of its range 600..2200, set to 2200\n"
+     "Error (bad option value): option UCI_Elo=x\nError (bad option value): option UCI_LimitStrength=2\n"},
     {"FeatureLinePingAndUnknownCommands",
      "xboard\nprotover 2\naccepted usermove\nping 7\nping\nprotover 3\ncomputer\nquit\n",
      FEATURES + "Error (unknown command): accepted usermove\npong 7\npong\nError (unknown command): protover 3\n"

@@ -23,7 +23,8 @@ void fillWithSentinels() {
                            &EngineSettings::book, &EngineSettings::randBook, &EngineSettings::maxTime,
                            &EngineSettings::moveTime, &EngineSettings::suddenDeath, &EngineSettings::moreTime,
                            &EngineSettings::lessTime, &EngineSettings::fastGame, &EngineSettings::multiPv,
-                           &EngineSettings::threads, &EngineSettings::ponder, &EngineSettings::moveOverhead})
+                           &EngineSettings::threads, &EngineSettings::ponder, &EngineSettings::moveOverhead,
+                           &EngineSettings::limitStrength, &EngineSettings::elo})
         s.*field = SENTINEL;
     std::strcpy(s.logFile, "earlier.log");
     std::strcpy(s.bookFile, "earlier.bin");
@@ -131,6 +132,8 @@ const char* fieldName(IntField field) {
     if (field == &EngineSettings::threads) return "threads";
     if (field == &EngineSettings::ponder) return "ponder";
     if (field == &EngineSettings::moveOverhead) return "moveOverhead";
+    if (field == &EngineSettings::limitStrength) return "limitStrength";
+    if (field == &EngineSettings::elo) return "elo";
     return "other";
 }
 
@@ -186,6 +189,13 @@ TEST_F(LoadSettings, EachNumberKeyKeepsItsRangeAndDefault) {
         {"[TIME]\nMoveOverhead=-1\n", &EngineSettings::moveOverhead, 0},
         {"[TIME]\nMoveOverhead=99999\n", &EngineSettings::moveOverhead, 10000},
         {"[ENGINE]\nMoveOverhead=250\n", &EngineSettings::moveOverhead, 1000},
+        {"[ENGINE]\nLimitStrength=1\n", &EngineSettings::limitStrength, 1},
+        {"[ENGINE]\nLimitStrength=perhaps\n", &EngineSettings::limitStrength, 0},
+        {"[ENGINE]\nElo=1350\n", &EngineSettings::elo, 1350},
+        {"[ENGINE]\nElo=100\n", &EngineSettings::elo, 600},
+        {"[ENGINE]\nElo=3500\n", &EngineSettings::elo, 2200},
+        {"[ENGINE]\nElo=strong\n", &EngineSettings::elo, 600},  // a word reads as 0, then clamps
+        {"[TIME]\nElo=1350\n", &EngineSettings::elo, 2200},
     };
     for (const IntCase& c : cases) {
         fillWithSentinels();
