@@ -353,9 +353,13 @@ int alphaBeta(int depth, int alpha, int beta, PvLine& line, int mateScore, int n
     return search<true>(depth, alpha, beta, line, mateScore, nullAllowed, computePositionKey());
 }
 
-int searchRoot(int depth, int alpha, int beta) {
-    clockCountdown = 0;  // the first time test of an iteration reads the clock
+void restartTimeTests() {
+    clockCountdown = 0;  // the first time test reads the clock
     polledAt = nodeCount - POLL_NODE_INTERVAL;  // and polls, whatever nodeCount starts from
+}
+
+int searchRoot(int depth, int alpha, int beta) {
+    restartTimeTests();
     rootProgress = RootProgress{depth, 0};
     return search<false>(depth, alpha, beta, rootLine, MATE_SCORE, 1, computePositionKey());
 }

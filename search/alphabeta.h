@@ -47,6 +47,10 @@ int alphaBeta(int depth, int alpha, int beta, PvLine& line, int mateScore, int n
 // position that counts as drawn must still produce a move and a line.
 int searchRoot(int depth, int alpha, int beta);
 
+// The next time test reads the clock and runs the input hook, as at the start of every root
+// search: a search that counts its nodes from the same start then stops at the same node.
+void restartTimeTests();
+
 // Whether the current position counts as drawn for the search (third occurrence, or the
 // fifty-move limit unless the side to move is in check).
 bool drawnForSearch();

@@ -160,6 +160,7 @@ bool searchIteration(const StrengthLevel& level, std::uint64_t seed, int depth, 
     int best = OUT_OF_RUNNING;
     for (int i = 0; i < count; ++i) {
         nodeCount = 0;
+        restartTimeTests();  // the budget's stop falls on the same node in every run
         makeMove(moves[i]);
         const int noise = positionNoise(level, seed);
         const int alpha = best == OUT_OF_RUNNING ? -INFINITE_SCORE : std::max(best - noise, -INFINITE_SCORE + 1);
