@@ -269,6 +269,7 @@ DeepeningResult deepenAtLevel(const StrengthLevel& level, int depthLimit, Iterat
         result.line = rootLine;
         result.score = rootScores.score[best];
         sortRootMoves(moves, count);
+        nodeCount = static_cast<std::uint32_t>(lastIteration);  // the thinking line's nodes: the depth's own
         report(Iteration{depth, result.score, -INFINITE_SCORE, INFINITE_SCORE, false, total, &rootLine, 1, 1, false});
         if (result.score > MATE_THRESHOLD || result.score < -MATE_THRESHOLD) break;
     }

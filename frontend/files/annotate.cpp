@@ -613,20 +613,21 @@ int checkWritable(const std::string& path, std::string& error) {
 
 // What the searches change, put back afterwards.
 struct SearchSettings {
-    std::int32_t moveTime, multiPv, stopSearch;
+    std::int32_t moveTime, multiPv, limitStrength, stopSearch;
     std::uint32_t searchStartTime;
     TimeControl clocks;
     RootMoveChoice rootChoice;
 };
 
 SearchSettings currentSearchSettings() {
-    return {engineSettings.moveTime, engineSettings.multiPv, gameState.stopSearch, gameState.searchStartTime,
-            timeControl, rootMoveChoice};
+    return {engineSettings.moveTime, engineSettings.multiPv, engineSettings.limitStrength, gameState.stopSearch,
+            gameState.searchStartTime, timeControl, rootMoveChoice};
 }
 
 void restoreSearchSettings(const SearchSettings& saved) {
     engineSettings.moveTime = saved.moveTime;
     engineSettings.multiPv = saved.multiPv;
+    engineSettings.limitStrength = saved.limitStrength;
     gameState.stopSearch = saved.stopSearch;
     gameState.searchStartTime = saved.searchStartTime;
     timeControl = saved.clocks;
@@ -638,6 +639,7 @@ std::string reviewedGame(const PgnGame& game, const Numbering& numbering, const 
                          int centiseconds) {
     const SearchSettings saved = currentSearchSettings();
     engineSettings.multiPv = LINES;
+    engineSettings.limitStrength = 0;  // a review is the engine's own judgement, whatever level it plays at
     rootMoveChoice = RootMoveChoice{};  // a choice made in the console's game is no choice here
     const std::vector<MoveReview> reviews = reviewGame(moves, numbering, centiseconds);
     restoreSearchSettings(saved);

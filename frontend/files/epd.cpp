@@ -265,6 +265,8 @@ int readEpdLine(const std::string& text, EpdLine& line, std::string& error) {
 void runEpdSuite(std::FILE* file, const char* name, int seconds) {
     const SavedGame saved = saveGame();
     const std::int32_t moveTime = engineSettings.moveTime;
+    const std::int32_t limitStrength = engineSettings.limitStrength;
+    engineSettings.limitStrength = 0;  // a suite measures the engine, whatever level it plays at
     const TimeControl clocks = timeControl;
     const std::int32_t stopSearch = gameState.stopSearch;
     const std::uint32_t searchStartTime = gameState.searchStartTime;
@@ -292,6 +294,7 @@ void runEpdSuite(std::FILE* file, const char* name, int seconds) {
 
     restoreGame(saved);
     engineSettings.moveTime = moveTime;
+    engineSettings.limitStrength = limitStrength;
     timeControl = clocks;
     gameState.stopSearch = stopSearch;
     gameState.searchStartTime = searchStartTime;

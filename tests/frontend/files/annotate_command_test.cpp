@@ -169,6 +169,20 @@ TEST(AnnotateCommand, MarksAHangingQueenWithItsRefutation) {
     EXPECT_TRUE(movetext.ends_with(" *")) << movetext;
 }
 
+// A review is the engine's own judgement at full strength, whatever level it plays at; the level
+// stays on afterwards.
+TEST(AnnotateCommand, ReviewsAtFullStrengthWhateverTheLevel) {
+    TempDir dir;
+    copyGames(dir);
+    const std::string output = consoleSession(dir, "annotate games.pgn 1 0.2\noptions\nquit\n",
+                                              "[ENGINE]\nMaxDepth=32\nPostThinking=0\nLimitStrength=1\nElo=600\n"
+                                              "[BOOK]\nBook=0\n");
+    const std::string movetext = movetextOf(readFile(dir.file("games-annotated.pgn")));
+    EXPECT_NE(movetext.find("(2... Bxg4 "), std::string::npos) << movetext;
+    EXPECT_EQ(movetext.find("/1}"), std::string::npos) << movetext;  // the weakest level searches one ply
+    EXPECT_NE(output.find("UCI_LimitStrength true"), std::string::npos) << output;
+}
+
 // A main line played by masters: every move scored, none a blunder, and pgn-extract reads the
 // same moves from the annotated game as from the original.
 TEST(AnnotateCommand, LeavesAQuietGameUnmarkedAndReadable) {
