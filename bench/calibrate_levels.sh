@@ -61,9 +61,17 @@ engine_folder() {
   cp "$engine" "$folder/tarlowick"
   local book=/usr/share/games/gnuchess/book.bin
   {
-    if [ "$elo" = full ]; then printf '[ENGINE]\nLimitStrength=0\n'; else printf '[ENGINE]\nLimitStrength=1\nElo=%s\n' "$elo"; fi
+    if [ "$elo" = full ]; then
+      printf '[ENGINE]\nLimitStrength=0\n'
+    else
+      printf '[ENGINE]\nLimitStrength=1\nElo=%s\n' "$elo"
+    fi
     printf '[BOOK]\n'
-    if [ "$use_book" = 1 ] && [ -r "$book" ]; then printf 'Book=1\nBookFile=%s\nRandBook=1\n' "$book"; else printf 'Book=0\n'; fi
+    if [ "$use_book" = 1 ] && [ -r "$book" ]; then
+      printf 'Book=1\nBookFile=%s\nRandBook=1\n' "$book"
+    else
+      printf 'Book=0\n'
+    fi
   } >"$folder/tarlowick.ini"
 }
 
@@ -86,7 +94,8 @@ run_pair() {
   esac
   # Twice the clock per game, and then some, before the match counts as stuck.
   match_time_limit=$(awk -v g="$games" -v t="$tc" -v i="$inc" \
-    'BEGIN { n = split(t, part, ":"); m = part[1] + (n > 1 ? part[2] / 60 : 0); printf "%d", g * (120 * m + 200 * i + 20) + 300 }')
+    'BEGIN { n = split(t, part, ":"); minutes = part[1] + (n > 1 ? part[2] / 60 : 0)
+             printf "%d", g * (120 * minutes + 200 * i + 20) + 300 }')
   (
     cd "$work" || exit 1
     export HOME=$work  # no settings file of the user's is read or written
@@ -118,10 +127,16 @@ summarize_pair() {
       n = w + d + l
       if (n == 0) { printf "%-6s %-13s %5d\n", level, anchor, 0; exit }
       s = (w + d / 2) / n
+      if (s == 0 || s == 1) {  # no finite difference: only the direction is known
+        printf "%-6s %-13s %5d %4d %4d %4d %6.1f%% %6s %6s %8s\n", level, anchor, n, w, d, l, 100 * s,
+               s == 0 ? "-inf" : "+inf", "", "?"
+        exit
+      }
       sd = sqrt((w * (1 - s) ^ 2 + d * (0.5 - s) ^ 2 + l * s ^ 2) / n) / sqrt(n)
       diff = elo(s); bar = (elo(s + 1.96 * sd) - elo(s - 1.96 * sd)) / 2
       estimate = anchor_elo == "" ? "?" : sprintf("%d", anchor_elo + diff)
-      printf "%-6s %-13s %5d %4d %4d %4d %6.1f%% %+6.0f +-%4.0f %8s\n", level, anchor, n, w, d, l, 100 * s, diff, bar, estimate
+      printf "%-6s %-13s %5d %4d %4d %4d %6.1f%% %+6.0f +-%4.0f %8s\n",
+             level, anchor, n, w, d, l, 100 * s, diff, bar, estimate
     }' "$out/$level-$anchor/games.pgn"
 }
 

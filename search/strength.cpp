@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -263,7 +264,8 @@ DeepeningResult deepenAtLevel(const StrengthLevel& level, int depthLimit, Iterat
         if (!finished) break;
         lastIteration = total - before;
         // The first of the highest scores: the best so far only changes on a greater score.
-        const int best = static_cast<int>(std::max_element(rootScores.score, rootScores.score + count) - rootScores.score);
+        const int* scores = rootScores.score;
+        const int best = static_cast<int>(std::max_element(scores, scores + count) - scores);
         rootLine = rootScores.line[best];
         result.bestMove = rootLine.moves[0];
         result.line = rootLine;

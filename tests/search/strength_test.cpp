@@ -148,7 +148,8 @@ TEST_F(StrengthTest, ThinkingShowsTheLevelsDepthAndScore) {
 // How often, over many games, a level misses `move` of the current position.
 int missesOver(const StrengthLevel& level, Move move, int games) {
     int missed = 0;
-    for (int seed = 1; seed <= games; ++seed) missed += moveSeen(level, static_cast<std::uint64_t>(seed) * 7919, move) ? 0 : 1;
+    for (int seed = 1; seed <= games; ++seed)
+        missed += moveSeen(level, static_cast<std::uint64_t>(seed) * 7919, move) ? 0 : 1;
     return missed;
 }
 
