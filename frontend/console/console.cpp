@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/movetext.h"
 #include "board/position.h"
@@ -24,6 +26,7 @@
 #include "frontend/session/game_end.h"
 #include "frontend/session/root_choice.h"
 #include "frontend/session/saved_game.h"
+#include "frontend/session/variant.h"
 #include "frontend/settings/settings_loader.h"
 #include "frontend/settings/settings_table.h"
 #include "movegen/perft.h"
@@ -80,7 +83,9 @@ constexpr const char* HELP_TEXT =
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
-    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "chess960 [n] - new Chess960 game from start position n (0..959, 518 the standard array; random without n);\n"
+    "             castling is typed O-O, O-O-O or as the king taking its rook (e1h1)\n";
 
 void announceBookMove(const char* moveText) {
     std::printf("move %s from book\n", moveText);
@@ -104,6 +109,7 @@ void newGame(const std::string&) {
     gameState.engineSide = BLACK;
     gameState.gameOver = 0;
     setStartPosition();
+    playStandardChess();
     allowAllRootMoves();
 }
 
@@ -228,7 +234,7 @@ void fenGame(const std::string& line) {
     Position* const gameTop = currentPosition;
     const Position firstRecord = positionStack[0];
     currentPosition = positionStack;
-    if (readFen(textFrom(line, 4)) == 1) {
+    if (readGameFen(textFrom(line, 4), CastlingText::KING_TAKES_ROOK) == 1) {
         gameState.gameOver = 0;
         return;
     }
@@ -319,9 +325,14 @@ std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firs
 // a position or move of it cannot be played.
 bool playPgnGame(const PgnGame& game, int number, const char* file) {
     setStartPosition();
+    playStandardChess();
     int firstNumber = 1;
     if (const std::string* fen = findTag(game, "FEN")) {
-        if (readFen(fen->c_str()) != 1) {
+        const std::string* variant = findTag(game, "Variant");
+        const bool chess960Tag = variant != nullptr && isChess960Variant(*variant);
+        if (chess960Tag) playChess960(CastlingText::KING_TAKES_ROOK);
+        const int read = chess960Tag ? readFen(fen->c_str()) : readGameFen(fen->c_str(), CastlingText::KING_TAKES_ROOK);
+        if (read != 1) {
             std::printf("Error (illegal position in game %d of %s): %s\n", number, file, fen->c_str());
             return false;
         }
@@ -420,6 +431,30 @@ void runEpdFile(const std::string& line) {
 
 void unknownCommand(const std::string& line) { std::printf("Error (unknown command): %s\n", line.c_str()); }
 
+// "chess960 N": a new Chess960 game from start position N (0..959; a random one without N), the
+// engine playing black as after "new". Castling is typed and shown as the king taking its rook.
+void chess960Game(const std::string& line) {
+    int number = 0;
+    if (line.size() > 8) {
+        const char* end = nullptr;
+        if (readNumber(textFrom(line, 8), number, &end) == 0 || *end != '\0' || number < 0 || number > 959) {
+            std::printf("Error: insert a start position between 0 and 959\n");
+            return;
+        }
+    } else {
+        number = static_cast<int>(std::random_device{}() % 960);
+    }
+    setChess960StartPosition(number);
+    playChess960(CastlingText::KING_TAKES_ROOK);
+    gameState.engineSide = BLACK;
+    gameState.gameOver = 0;
+    allowAllRootMoves();
+    char fen[FEN_TEXT_SIZE];
+    writeFen(fen, *currentPosition);
+    std::printf("Chess960 position %d: %s\n", number, fen);
+    printBoard();
+}
+
 void printNote(const std::string& text) { std::printf("%s\n", text.c_str()); }
 
 // "NAME  VALUE  (type and range, INI key)" for every setting.
@@ -498,6 +533,10 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"load ", Match::PREFIX, loadPgnGame, Then::READ},
     {"epd ", Match::PREFIX, runEpdFile, Then::READ},
     {"bench", Match::PREFIX, benchCommand, Then::READ},
+    {"chess960", Match::WHOLE, chess960Game, Then::READ},
+    {"chess960 ", Match::PREFIX, chess960Game, Then::READ},
+    {"O-O", Match::PREFIX, userMove, Then::TURN},
+    {"0-0", Match::PREFIX, userMove, Then::TURN},
     {"options", Match::WHOLE, listOptions, Then::READ},
     {"option ", Match::PREFIX, setOption, Then::READ},
     {"exclude ", Match::PREFIX, excludeMove, Then::READ},

@@ -40,7 +40,7 @@ std::string optionFeature(const Setting& setting) {
 void sendOptionFeatures() {
     for (const Setting& setting : settingsTable())
         if (shownInXboard(setting)) std::printf("%s\n", optionFeature(setting).c_str());
-    std::printf("feature exclude=1 memory=1\n");
+    std::printf("feature exclude=1 memory=1 variants=\"normal,fischerandom\"\n");
 }
 
 void setOptionCommand(const std::string& line) {

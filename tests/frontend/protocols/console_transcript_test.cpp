@@ -42,7 +42,9 @@ const std::string HELP =
     "option n=v - set the setting n to v (option n for a button)\n"
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
-    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n";
+    "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "chess960 [n] - new Chess960 game from start position n (0..959, 518 the standard array; random without n);\n"
+    "             castling is typed O-O, O-O-O or as the king taking its rook (e1h1)\n";
 
 // The "param" printout, with the three settings these transcripts change.
 std::string paramsPrintout(const std::string& depth, const std::string& book, const std::string& moveTime) {
@@ -196,6 +198,7 @@ TEST(ConsoleOptions, ListAndSetEverySetting) {
                                  "Clear Hash                      (button)\n"
                                  "Move Overhead  1000             (spin 0..10000, [TIME] MoveOverhead)\n"
                                  "Threads        1                (spin 1..1, [ENGINE] Threads)\n"
+                                 "UCI_Chess960   false            (check)\n"
                                  "MaxDepth       2                (spin 2..32, [ENGINE] MaxDepth)\n"
                                  "MaxTime        360000           (spin -2147483648..2147483647, [ENGINE] MaxTime)\n"
                                  "PostThinking   false            (check, [ENGINE] PostThinking)\n"

@@ -35,7 +35,7 @@ const std::string FEATURES =
     "feature option=\"MoreTime -spin 5 5 15\"\n"
     "feature option=\"LessTime -spin 5 5 15\"\n"
     "feature option=\"FastGame -spin 5 5 15\"\n"
-    "feature exclude=1 memory=1\n";
+    "feature exclude=1 memory=1 variants=\"normal,fischerandom\"\n";
 const std::string DEPTH_ERROR =
     "Error (depth out of bound): Insert depth between 2 and 32\n"
     "tellusererror Error (depth out of bound): Insert depth between 2 and 32\n";
