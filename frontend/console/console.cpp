@@ -18,6 +18,7 @@
 #include "frontend/console/bench_command.h"
 #include "frontend/files/annotate.h"
 #include "frontend/files/epd.h"
+#include "frontend/files/pgn_game.h"
 #include "frontend/files/pgn_reader.h"
 #include "frontend/files/pgn_writer.h"
 #include "frontend/input/command_table.h"
@@ -307,14 +308,6 @@ void saveGameAsPgn(const std::string& line) {
         std::printf("Error (cannot write %s): %s\n", words[0].c_str(), error.c_str());
 }
 
-// The fullmove number of a FEN's sixth field, 1 when it has none.
-int fullmoveNumberOf(const std::string& fen) {
-    const std::vector<std::string> fields = wordsFrom(fen.c_str());
-    int number = 1;
-    if (fields.size() < 6 || readPositiveNumber(fields[5], number) == 0) return 1;
-    return number;
-}
-
 // "12. Nf3" or "12... Nf6" for ply `ply` of a game whose first move is `firstNumber`, `firstSide` to move.
 std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firstSide) {
     const int fromWhite = ply + firstSide;
@@ -324,20 +317,8 @@ std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firs
 // Plays a game read from a file onto a fresh stack; false, with the error line printed, when
 // a position or move of it cannot be played.
 bool playPgnGame(const PgnGame& game, int number, const char* file) {
-    setStartPosition();
-    playStandardChess();
     int firstNumber = 1;
-    if (const std::string* fen = findTag(game, "FEN")) {
-        const std::string* variant = findTag(game, "Variant");
-        const bool chess960Tag = variant != nullptr && isChess960Variant(*variant);
-        if (chess960Tag) playChess960(CastlingText::KING_TAKES_ROOK);
-        const int read = chess960Tag ? readFen(fen->c_str()) : readGameFen(fen->c_str(), CastlingText::KING_TAKES_ROOK);
-        if (read != 1) {
-            std::printf("Error (illegal position in game %d of %s): %s\n", number, file, fen->c_str());
-            return false;
-        }
-        firstNumber = fullmoveNumberOf(*fen);
-    }
+    if (setUpPgnStart(game, number, file, firstNumber) != 1) return false;
     const int firstSide = static_cast<int>(currentPosition->sideToMove);
     for (std::size_t ply = 0; ply < game.moves.size(); ++ply) {
         const PgnMove& move = game.moves[ply];
@@ -471,10 +452,7 @@ void listOptions(const std::string&) {
 
 // "option NAME=VALUE", or "option NAME" for a button.
 void setOption(const std::string& line) {
-    const std::string text = textFrom(line, 7);
-    const std::size_t equals = text.find('=');
-    const std::string name = text.substr(0, equals);
-    const std::string value = equals == std::string::npos ? std::string() : text.substr(equals + 1);
+    const auto [name, value] = splitNamedValue(textFrom(line, 7));
     const Setting* setting = findSetting(name);
     if (setting == nullptr) {
         std::printf("Error (no option %s)\n", name.c_str());

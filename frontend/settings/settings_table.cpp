@@ -151,6 +151,12 @@ bool readChoice(const Setting& setting, std::string_view value, std::int32_t& ch
 
 std::span<const Setting> settingsTable() { return SETTINGS; }
 
+NamedValue splitNamedValue(const std::string& text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) return {text, ""};
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
 const Setting* findSetting(std::string_view name) {
     for (const Setting& setting : SETTINGS)
         if (sameIgnoringCase(setting.name, name)) return &setting;
