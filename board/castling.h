@@ -93,6 +93,10 @@ inline bool chess960 = false;
 // two squares (e1g1), as in standard chess.
 inline bool chess960Notation = false;
 
+// Castling written as O-O and O-O-O in coordinate text, as xboard sends and expects it in
+// Chess960. Reading stays as the two switches above say; the front end reads O-O as SAN.
+inline bool castlingAsOO = false;
+
 // Whether the side to move may castle with `right` (LONG_CASTLING or SHORT_CASTLING) now: the
 // right remains, every square king and rook cross or land on is empty but for the two of them,
 // and no square the king stands on, crosses or lands on is attacked with both of them lifted

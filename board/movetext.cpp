@@ -1,5 +1,7 @@
 #include "board/movetext.h"
 
+#include <cstring>
+
 #include "board/attacks.h"
 #include "board/castling.h"
 #include "board/makemove.h"
@@ -44,6 +46,10 @@ int readPromotion(char c) {
 
 void moveToText(char* buffer, Move move, const Position& from) {
     static constexpr char PROMOTION_LETTERS[] = "  nbrq  ";
+    if (castlingAsOO && isCastling(moveKind(move))) {
+        std::strcpy(buffer, moveKind(move) == CASTLE_SHORT ? "O-O" : "O-O-O");
+        return;
+    }
     const int origin = realSquare(moveFrom(move), from.sideToMove);
     const int target = realSquare(textTarget(move, from.sideToMove), from.sideToMove);
     buffer[0] = static_cast<char>('a' + (origin & 7));

@@ -6,7 +6,8 @@
 
 // Writes five characters and a terminator: the squares as real squares, then the promotion
 // letter or a space. `from` supplies the side the move is played by. Castling is the king's two
-// squares, or with the chess960Notation switch on the king's square and its rook's.
+// squares, or with the chess960Notation switch on the king's square and its rook's; with the
+// castlingAsOO switch on, "O-O" or "O-O-O" and the terminator.
 void moveToText(char* buffer, Move move, const Position& from);
 
 // Reads a move, checks it against the current position and makes it. Returns 1 when it was a

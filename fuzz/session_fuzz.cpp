@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "frontend/console/console.h"
 #include "frontend/input/line_input.h"
 #include "frontend/uci/uci.h"
 #include "frontend/xboard/xboard.h"
 #include "fuzz/fuzz_support.h"
+#include "search/root_moves.h"
 #include "state/game_state.h"
 #include "state/settings.h"
 #include "state/time_control.h"
@@ -23,10 +25,12 @@ namespace {
 // Commands whose cost grows with their argument (deep searches, the perft suite, long clocks,
 // suites searched for seconds a position) or is large anyway (the search benchmark) are left
 // out: the fuzzer looks for faults, not for slow inputs. So are the commands that write or read
-// files under names the fuzzer makes up; the PGN reader has a target of its own.
+// files under names the fuzzer makes up; the PGN reader has a target of its own. The settings
+// commands can ask for the largest table or the deepest search.
 bool expensive(const std::string& line) {
     for (const char* word : {"test", "bench", "perft", "divide", "sd", "st", "ini", "go depth", "go nodes",
-                             "go movetime", "go wtime", "go btime", "go infinite", "epd", "pgn", "load"})
+                             "go movetime", "go wtime", "go btime", "go infinite", "epd", "pgn", "load", "annotate",
+                             "option", "setoption", "memory"})
         if (line.rfind(word, 0) == 0) return true;
     return false;
 }
@@ -63,6 +67,8 @@ void freshEngine() {
     gameState = GameState{};
     timeControl = TimeControl{};
     setStartPosition();
+    chess960 = chess960Notation = castlingAsOO = false;
+    allowAllRootMoves();
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ struct EngineSettings {
     std::int32_t multiPv = 1;    // lines every search reports; the move played is line 1's
     std::int32_t moveOverhead = 1000;  // milliseconds a short clock keeps back for moves in transit
     std::int32_t threads = 1;    // searched with one thread whatever is asked
+    std::int32_t uciChess960 = 0;  // UCI_Chess960: Chess960 rules and castling as king takes rook
     std::int32_t limitStrength = 0;  // 1: play at the level of `elo` (UCI_LimitStrength)
     std::int32_t elo = 2200;         // UCI_Elo; its top (search/strength.h) is full strength
 };

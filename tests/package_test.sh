@@ -183,9 +183,11 @@ for command in $commands; do
   grep -q -F -x -e "$command" "$work/commands.txt" ||
     fail "the manual page does not list the console command $command"
 done
-for option in $(sed -n 's/^option name \([^ ]*\) .*/\1/p' "$work/uci.out"); do
-  grep -q "^$option (" "$work/description.txt" || fail "the manual page does not list the UCI option $option"
-done
+# Option names may hold blanks ("Clear Hash").
+while IFS= read -r option; do
+  awk -v item="$option (" 'index($0, item) == 1 { found = 1 } END { exit !found }' "$work/description.txt" ||
+    fail "the manual page does not list the UCI option $option"
+done < <(sed -n "s/^option name \(.*\) type .*/\1/p" "$work/uci.out")
 
 # --- lintian's verdict, shown in full.
 if command -v lintian >/dev/null; then

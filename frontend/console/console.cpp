@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/movetext.h"
 #include "board/position.h"
@@ -16,6 +18,7 @@
 #include "frontend/console/bench_command.h"
 #include "frontend/files/annotate.h"
 #include "frontend/files/epd.h"
+#include "frontend/files/pgn_game.h"
 #include "frontend/files/pgn_reader.h"
 #include "frontend/files/pgn_writer.h"
 #include "frontend/input/command_table.h"
@@ -24,6 +27,7 @@
 #include "frontend/session/game_end.h"
 #include "frontend/session/root_choice.h"
 #include "frontend/session/saved_game.h"
+#include "frontend/session/variant.h"
 #include "frontend/settings/settings_loader.h"
 #include "frontend/settings/settings_table.h"
 #include "movegen/perft.h"
@@ -82,6 +86,8 @@ constexpr const char* HELP_TEXT =
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
     "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "chess960 [n] - new Chess960 game from start position n (0..959, 518 the standard array; random without n);\n"
+    "             castling is typed O-O, O-O-O or as the king taking its rook (e1h1)\n"
     "elo n     - play at the strength of Elo n (elo off: full strength)\n";
 
 void announceBookMove(const char* moveText) {
@@ -106,6 +112,7 @@ void newGame(const std::string&) {
     gameState.engineSide = BLACK;
     gameState.gameOver = 0;
     setStartPosition();
+    playStandardChess();
     allowAllRootMoves();
 }
 
@@ -230,7 +237,7 @@ void fenGame(const std::string& line) {
     Position* const gameTop = currentPosition;
     const Position firstRecord = positionStack[0];
     currentPosition = positionStack;
-    if (readFen(textFrom(line, 4)) == 1) {
+    if (readGameFen(textFrom(line, 4), CastlingText::KING_TAKES_ROOK) == 1) {
         gameState.gameOver = 0;
         return;
     }
@@ -303,14 +310,6 @@ void saveGameAsPgn(const std::string& line) {
         std::printf("Error (cannot write %s): %s\n", words[0].c_str(), error.c_str());
 }
 
-// The fullmove number of a FEN's sixth field, 1 when it has none.
-int fullmoveNumberOf(const std::string& fen) {
-    const std::vector<std::string> fields = wordsFrom(fen.c_str());
-    int number = 1;
-    if (fields.size() < 6 || readPositiveNumber(fields[5], number) == 0) return 1;
-    return number;
-}
-
 // "12. Nf3" or "12... Nf6" for ply `ply` of a game whose first move is `firstNumber`, `firstSide` to move.
 std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firstSide) {
     const int fromWhite = ply + firstSide;
@@ -320,15 +319,8 @@ std::string numberedMove(const PgnMove& move, int ply, int firstNumber, int firs
 // Plays a game read from a file onto a fresh stack; false, with the error line printed, when
 // a position or move of it cannot be played.
 bool playPgnGame(const PgnGame& game, int number, const char* file) {
-    setStartPosition();
     int firstNumber = 1;
-    if (const std::string* fen = findTag(game, "FEN")) {
-        if (readFen(fen->c_str()) != 1) {
-            std::printf("Error (illegal position in game %d of %s): %s\n", number, file, fen->c_str());
-            return false;
-        }
-        firstNumber = fullmoveNumberOf(*fen);
-    }
+    if (setUpPgnStart(game, number, file, firstNumber) != 1) return false;
     const int firstSide = static_cast<int>(currentPosition->sideToMove);
     for (std::size_t ply = 0; ply < game.moves.size(); ++ply) {
         const PgnMove& move = game.moves[ply];
@@ -422,6 +414,30 @@ void runEpdFile(const std::string& line) {
 
 void unknownCommand(const std::string& line) { std::printf("Error (unknown command): %s\n", line.c_str()); }
 
+// "chess960 N": a new Chess960 game from start position N (0..959; a random one without N), the
+// engine playing black as after "new". Castling is typed and shown as the king taking its rook.
+void chess960Game(const std::string& line) {
+    int number = 0;
+    if (line.size() > 8) {
+        const char* end = nullptr;
+        if (readNumber(textFrom(line, 8), number, &end) == 0 || *end != '\0' || number < 0 || number > 959) {
+            std::printf("Error: insert a start position between 0 and 959\n");
+            return;
+        }
+    } else {
+        number = static_cast<int>(std::random_device{}() % 960);
+    }
+    setChess960StartPosition(number);
+    playChess960(CastlingText::KING_TAKES_ROOK);
+    gameState.engineSide = BLACK;
+    gameState.gameOver = 0;
+    allowAllRootMoves();
+    char fen[FEN_TEXT_SIZE];
+    writeFen(fen, *currentPosition);
+    std::printf("Chess960 position %d: %s\n", number, fen);
+    printBoard();
+}
+
 void printNote(const std::string& text) { std::printf("%s\n", text.c_str()); }
 
 // "NAME  VALUE  (type and range, INI key)" for every setting.
@@ -438,10 +454,7 @@ void listOptions(const std::string&) {
 
 // "option NAME=VALUE", or "option NAME" for a button.
 void setOption(const std::string& line) {
-    const std::string text = textFrom(line, 7);
-    const std::size_t equals = text.find('=');
-    const std::string name = text.substr(0, equals);
-    const std::string value = equals == std::string::npos ? std::string() : text.substr(equals + 1);
+    const auto [name, value] = splitNamedValue(textFrom(line, 7));
     const Setting* setting = findSetting(name);
     if (setting == nullptr) {
         std::printf("Error (no option %s)\n", name.c_str());
@@ -517,6 +530,10 @@ constexpr CommandRow CONSOLE_COMMANDS[] = {
     {"load ", Match::PREFIX, loadPgnGame, Then::READ},
     {"epd ", Match::PREFIX, runEpdFile, Then::READ},
     {"bench", Match::PREFIX, benchCommand, Then::READ},
+    {"chess960", Match::WHOLE, chess960Game, Then::READ},
+    {"chess960 ", Match::PREFIX, chess960Game, Then::READ},
+    {"O-O", Match::PREFIX, userMove, Then::TURN},
+    {"0-0", Match::PREFIX, userMove, Then::TURN},
     {"options", Match::WHOLE, listOptions, Then::READ},
     {"option ", Match::PREFIX, setOption, Then::READ},
     {"exclude ", Match::PREFIX, excludeMove, Then::READ},

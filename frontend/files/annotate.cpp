@@ -19,6 +19,7 @@
 #include "board/position.h"
 #include "board/san.h"
 #include "book/book.h"
+#include "frontend/files/pgn_game.h"
 #include "frontend/files/pgn_reader.h"
 #include "frontend/files/pgn_writer.h"
 #include "frontend/input/command_table.h"
@@ -550,26 +551,11 @@ int readGame(const AnnotateRequest& request, PgnGame& game) {
     return 1;
 }
 
-// The fullmove number of a FEN's sixth field, 1 when it has none.
-int fullmoveNumberOf(const std::string& fen) {
-    const std::vector<std::string> fields = wordsOf(fen.c_str());
-    int number = 1;
-    const char* end = nullptr;
-    if (fields.size() < 6 || readNumber(fields[5].c_str(), number, &end) != 1 || *end != '\0' || number < 1) return 1;
-    return number;
-}
-
 // Sets up the game's first position on a fresh stack; 0 after printing the error.
 int setUpStart(const PgnGame& game, const AnnotateRequest& request, Numbering& numbering) {
-    setStartPosition();
-    if (const std::string* fen = findTag(game, "FEN")) {
-        if (readFen(fen->c_str()) != 1) {
-            std::printf("Error (illegal position in game %d of %s): %s\n", request.number, request.file.c_str(),
-                        fen->c_str());
-            return 0;
-        }
-        numbering.firstNumber = fullmoveNumberOf(*fen);
-    }
+    int firstNumber = 1;
+    if (setUpPgnStart(game, request.number, request.file.c_str(), firstNumber) != 1) return 0;
+    numbering.firstNumber = firstNumber;
     numbering.firstSide = currentPosition->sideToMove;
     return 1;
 }

@@ -12,6 +12,7 @@
 #include "board/san.h"
 #include "frontend/session/game_end.h"
 #include "frontend/session/saved_game.h"
+#include "frontend/session/variant.h"
 
 namespace {
 
@@ -94,7 +95,9 @@ std::string gameAsPgn(const PgnPlayers& players, const std::string& date) {
 
     std::string text = tag("Event", "?") + tag("Site", "?") + tag("Date", date) + tag("Round", "?") +
                        tag("White", players.white) + tag("Black", players.black) + tag("Result", outcome.result);
-    if (!isStartPosition(first)) {
+    // A Chess960 game says so, and always gives its start array.
+    if (playingChess960()) text += tag("Variant", "Chess960");
+    if (!isStartPosition(first) || playingChess960()) {
         char fen[FEN_TEXT_SIZE];
         writeFen(fen, first);
         text += tag("SetUp", "1") + tag("FEN", fen);

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
+#include "board/san.h"
 #include "book/book.h"
 #include "frontend/session/game_end.h"
 #include "frontend/session/search_session.h"
+#include "frontend/session/variant.h"
 #include "search/driver.h"
 #include "state/clock.h"
 #include "state/game_state.h"
@@ -78,7 +81,8 @@ void allocateTurnTime() {
 }
 
 int tryBookMove(char* text) {
-    if (engineSettings.book != 1) return BOOK_NO_MOVE;
+    // The book's keys and moves are those of standard chess.
+    if (engineSettings.book != 1 || playingChess960()) return BOOK_NO_MOVE;
     if (chooseBookMove(engineSettings.bookFile, text) != 0) return BOOK_NO_MOVE;
     return parseMove(text) == 1 ? BOOK_MOVE_MADE : BOOK_MOVE_REFUSED;
 }
@@ -132,7 +136,17 @@ Move replyExpectedHere() {
 
 int makeGameMove(const char* text) {
     if (!gameHasRoom()) return GAME_MOVE_NO_ROOM;
-    return parseMove(text) == 1 ? GAME_MOVE_MADE : GAME_MOVE_ILLEGAL;
+    if (parseMove(text) == 1) return GAME_MOVE_MADE;
+    // Castling as O-O or O-O-O (xboard's form in Chess960), or in a Chess960 game written with
+    // O-O as the king taking its rook.
+    if ((text[0] == 'O' || text[0] == '0') && parseSan(text) == 1) return GAME_MOVE_MADE;
+    if (playingChess960() && !chess960Notation) {
+        chess960Notation = true;
+        const int made = parseMove(text);
+        chess960Notation = false;
+        if (made == 1) return GAME_MOVE_MADE;
+    }
+    return GAME_MOVE_ILLEGAL;
 }
 
 void acceptUserMove(const char* text, int logIt) {

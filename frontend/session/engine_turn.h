@@ -49,7 +49,8 @@ inline constexpr int GAME_MOVE_ILLEGAL = 0;
 inline constexpr int GAME_MOVE_MADE = 1;
 inline constexpr int GAME_MOVE_NO_ROOM = 2;  // legal or not, the game record is full
 
-// Makes a move of the game from its coordinate text, unless the game has used up its records
+// Makes a move of the game from its coordinate text (or castling as O-O or O-O-O, and in a
+// Chess960 game also as the king taking its rook), unless the game has used up its records
 // (the search keeps its reserve above them) or the move is not legal.
 int makeGameMove(const char* text);
 

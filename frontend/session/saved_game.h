@@ -6,15 +6,26 @@
 #include <cstring>
 #include <vector>
 
+#include "board/castling.h"
 #include "board/position.h"
 
+// The castling setup and the Chess960 switches belong to the game as much as its records.
 struct SavedGame {
     std::vector<Position> records;
+    CastlingGame castlingGame;
+    bool chess960Rules, chess960Text, castlingText;
 };
 
-inline SavedGame saveGame() { return {std::vector<Position>(positionStack, currentPosition + 1)}; }
+inline SavedGame saveGame() {
+    return {std::vector<Position>(positionStack, currentPosition + 1), castling, chess960, chess960Notation,
+            castlingAsOO};
+}
 
 inline void restoreGame(const SavedGame& saved) {
     std::memcpy(positionStack, saved.records.data(), saved.records.size() * sizeof(Position));
     currentPosition = positionStack + saved.records.size() - 1;
+    castling = saved.castlingGame;
+    chess960 = saved.chess960Rules;
+    chess960Notation = saved.chess960Text;
+    castlingAsOO = saved.castlingText;
 }

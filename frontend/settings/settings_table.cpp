@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frontend/input/command_table.h"
+#include "frontend/session/variant.h"
 #include "frontend/settings/settings_loader.h"
 #include "search/strength.h"
 #include "search/transposition.h"
@@ -34,6 +35,13 @@ void reopenGameLog(SettingMessage message) {
 void maxTimeChanged(SettingMessage) { copyMaxTime(); }
 
 void clearTable(SettingMessage) { clearHash(); }
+
+void chess960Changed(SettingMessage) {
+    if (engineSettings.uciChess960 == 1)
+        playChess960(CastlingText::KING_TAKES_ROOK);
+    else
+        playStandardChess();
+}
 
 using S = EngineSettings;
 constexpr std::int32_t ANY_MIN = INT32_MIN, ANY_MAX = INT32_MAX;
@@ -65,6 +73,9 @@ constexpr Setting SETTINGS[] = {
     // xboard asks through its own "cores" command instead.
     {"Threads", SettingType::SPIN, &S::threads, nullptr, 1, 1, "ENGINE", "Threads", true, SHOWN_IN_UCI, nullptr,
      nullptr},
+    // xboard plays Chess960 through "variant fischerandom".
+    {"UCI_Chess960", SettingType::CHECK, &S::uciChess960, nullptr, 0, 1, nullptr, nullptr, false, SHOWN_IN_UCI,
+     chess960Changed, nullptr},
     {"MaxDepth", SettingType::SPIN, &S::maxDepth, nullptr, 2, 32, "ENGINE", "MaxDepth", false, SHOWN_IN_BOTH, nullptr,
      nullptr},
     {"MaxTime", SettingType::SPIN, &S::maxTime, nullptr, ANY_MIN, ANY_MAX, "ENGINE", "MaxTime", false, SHOWN_IN_BOTH,
@@ -145,6 +156,12 @@ bool readChoice(const Setting& setting, std::string_view value, std::int32_t& ch
 }  // namespace
 
 std::span<const Setting> settingsTable() { return SETTINGS; }
+
+NamedValue splitNamedValue(const std::string& text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) return {text, ""};
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
 
 const Setting* findSetting(std::string_view name) {
     for (const Setting& setting : SETTINGS)

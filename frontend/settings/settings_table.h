@@ -54,5 +54,12 @@ std::string settingDefaultText(const Setting& setting);
 // nothing changed, when the value cannot be taken.
 bool setSetting(const Setting& setting, std::string_view value, SettingMessage message);
 
+// "NAME=VALUE" (xboard's and the console's form) into its name and value; without "=" the
+// value is empty, as for a button.
+struct NamedValue {
+    std::string name, value;
+};
+NamedValue splitNamedValue(const std::string& text);
+
 // What a string setting shows for no text, and what a front end sends back for it.
 inline constexpr const char* EMPTY_SETTING_TEXT = "<empty>";

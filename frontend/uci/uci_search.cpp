@@ -92,18 +92,24 @@ std::string scoreText(const Iteration& iteration) {
     return text;
 }
 
+// A move's UCI text, without moveToText's trailing blank.
+std::string uciMoveText(Move move, const Position& position) {
+    char text[8];
+    moveToText(text, move, position);
+    if (text[4] == ' ') text[4] = '\0';
+    return text;
+}
+
 // `line` in UCI move text, each move after a blank; its first move even when the line is
 // empty, as the thinking line shows it.
 std::string principalVariation(const PvLine& line) {
-    const int rootSide = static_cast<int>(currentPosition->sideToMove);
+    const std::uint32_t rootSide = currentPosition->sideToMove;
     const int length = std::clamp<int>(line.length, 1, PV_LENGTH);
     std::string text;
-    char move[8];
+    Position mover{};  // all the move text reads of a position is whose move it is
     for (int i = 0; i < length && line.moves[i] != 0; ++i) {
-        const int written = pvMoveText(move, line.moves[i], rootSide ^ (i & 1));
-        move[written - 1] = '\0';  // its trailing blank
-        text += ' ';
-        text += move;
+        mover.sideToMove = rootSide ^ static_cast<std::uint32_t>(i & 1);
+        text += ' ' + uciMoveText(line.moves[i], mover);
     }
     return text;
 }
@@ -166,13 +172,6 @@ void answer(const char* moveText, const char* ponder, bool gameMove) {
     if (gameMove) noteEngineMove(moveText);
 }
 
-// A move's UCI text, without moveToText's trailing blank.
-std::string uciMoveText(Move move, const Position& position) {
-    char text[8];
-    moveToText(text, move, position);
-    if (text[4] == ' ') text[4] = '\0';
-    return text;
-}
 
 // The answer to a search: its move, and the reply its line expects when it has one.
 void answerMove(Move best, Move expected, bool gameMove) {

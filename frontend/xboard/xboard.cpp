@@ -18,6 +18,7 @@
 #include "frontend/session/game_end.h"
 #include "frontend/session/root_choice.h"
 #include "frontend/session/search_session.h"
+#include "frontend/session/variant.h"
 #include "frontend/xboard/xboard_options.h"
 #include "search/root_moves.h"
 #include "search/thinking.h"
@@ -85,7 +86,20 @@ void newGame(const std::string&) {
     gameState.gameOver = 0;
     gameState.stopSearch = 0;
     setStartPosition();
+    playStandardChess();  // a "variant" command follows for another game
     allowAllRootMoves();
+}
+
+// "variant fischerandom": Chess960, castling sent and expected as O-O and O-O-O; the start
+// position comes by setboard. "variant normal" is standard chess.
+void setVariant(const std::string& line) {
+    const std::string name = textFrom(line, 8);
+    if (name == "fischerandom")
+        playChess960(CastlingText::O_O);
+    else if (name == "normal")
+        playStandardChess();
+    else
+        std::printf("Error (unsupported variant): %s\n", line.c_str());
 }
 
 void postOn(const std::string&) { engineSettings.postThinking = 1; }
@@ -300,6 +314,7 @@ constexpr CommandRow XBOARD_COMMANDS[] = {
     {"easy", Match::WHOLE, ponderOff, Then::READ},
     {"?", Match::WHOLE, nothingToHurry, Then::READ},
     {"result", Match::PREFIX, gameResult, Then::TURN},
+    {"variant ", Match::PREFIX, setVariant, Then::READ},
     {"option ", Match::PREFIX, setOptionCommand, Then::READ},
     {"memory ", Match::PREFIX, setMemory, Then::READ},
     {"exclude ", Match::PREFIX, excludeMove, Then::READ},
@@ -379,7 +394,7 @@ void ponder() {
     char text[8];
     moveToText(text, reply, *currentPosition);
     if (text[4] == ' ') text[4] = '\0';
-    if (parseMove(text) != 1) return;
+    if (makeGameMove(text) != GAME_MOVE_MADE) return;
     if (gameHasEnded() || engineOnMove() != 1) {
         takeBack();
         return;
@@ -443,7 +458,8 @@ void hint(const std::string&) {
 void bookMovesHere(const std::string&) {
     atSearchRoot([] {
         BookMoveShare moves[BOOK_MAX_MOVES];
-        const int count = engineSettings.book == 1 ? listBookMoves(engineSettings.bookFile, moves) : 0;
+        const int count =
+            engineSettings.book == 1 && !playingChess960() ? listBookMoves(engineSettings.bookFile, moves) : 0;
         if (count == 0) std::printf(" no book moves\n");
         for (int i = 0; i < count; ++i) std::printf(" %s %.2f%%\n", moves[i].text, moves[i].share);
         std::printf("\n");

@@ -40,14 +40,11 @@ std::string optionFeature(const Setting& setting) {
 void sendOptionFeatures() {
     for (const Setting& setting : settingsTable())
         if (shownInXboard(setting)) std::printf("%s\n", optionFeature(setting).c_str());
-    std::printf("feature exclude=1 memory=1\n");
+    std::printf("feature exclude=1 memory=1 variants=\"normal,fischerandom\"\n");
 }
 
 void setOptionCommand(const std::string& line) {
-    const std::string text = textFrom(line, 7);
-    const std::size_t equals = text.find('=');
-    const std::string name = text.substr(0, equals);
-    const std::string value = equals == std::string::npos ? std::string() : text.substr(equals + 1);
+    const auto [name, value] = splitNamedValue(textFrom(line, 7));
     const Setting* setting = findSetting(name);
     if (setting == nullptr || !shownInXboard(*setting)) {
         std::printf("Error (unknown option): %s\n", line.c_str());

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// One "feature option=..." line per setting xboard shows, then the exclude and memory features.
+// One "feature option=..." line per setting xboard shows, then the exclude, memory and
+// variants features.
 void sendOptionFeatures();
 
 // "option NAME=VALUE", or "option NAME" for a button.

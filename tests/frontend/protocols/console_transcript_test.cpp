@@ -43,6 +43,8 @@ const std::string HELP =
     "exclude m - leave the move m out of the searches of this position (exclude all: every move)\n"
     "include m - search the move m again (include all: every move)\n"
     "annotate f [n] [s] [o] - review game n of f, s seconds a position, into o (f-annotated)\n"
+    "chess960 [n] - new Chess960 game from start position n (0..959, 518 the standard array; random without n);\n"
+    "             castling is typed O-O, O-O-O or as the king taking its rook (e1h1)\n"
     "elo n     - play at the strength of Elo n (elo off: full strength)\n";
 
 // The "param" printout, with the three settings these transcripts change.
@@ -201,6 +203,7 @@ TEST(ConsoleOptions, ListAndSetEverySetting) {
                                  "Clear Hash                      (button)\n"
                                  "Move Overhead  1000             (spin 0..10000, [TIME] MoveOverhead)\n"
                                  "Threads        1                (spin 1..1, [ENGINE] Threads)\n"
+                                 "UCI_Chess960   false            (check)\n"
                                  "MaxDepth       2                (spin 2..32, [ENGINE] MaxDepth)\n"
                                  "MaxTime        360000           (spin -2147483648..2147483647, [ENGINE] MaxTime)\n"
                                  "PostThinking   false            (check, [ENGINE] PostThinking)\n"

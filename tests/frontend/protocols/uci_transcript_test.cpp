@@ -44,6 +44,7 @@ std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gam
            "option name Clear Hash type button\n"
            "option name Move Overhead type spin default 1000 min 0 max 10000\n"
            "option name Threads type spin default 1 min 1 max 1\n"
+           "option name UCI_Chess960 type check default false\n"
            "option name MaxDepth type spin default 32 min 2 max 32\n"
            "option name MaxTime type spin default 360000 min -2147483648 max 2147483647\n"
            "option name SuddenDeath type spin default 20 min 20 max 40\n"

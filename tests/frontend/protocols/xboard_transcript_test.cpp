@@ -37,7 +37,7 @@ const std::string FEATURES =
     "feature option=\"FastGame -spin 5 5 15\"\n"
     "feature option=\"UCI_LimitStrength -check 0\"\n"
     "feature option=\"UCI_Elo -spin 2200 600 2200\"\n"
-    "feature exclude=1 memory=1\n";
+    "feature exclude=1 memory=1 variants=\"normal,fischerandom\"\n";
 const std::string DEPTH_ERROR =
     "Error (depth out of bound): Insert depth between 2 and 32\n"
     "tellusererror Error (depth out of bound): Insert depth between 2 and 32\n";
