@@ -1,8 +1,8 @@
 #include "frontend/settings/settings_table.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cstring>
 
 #include "frontend/input/command_table.h"
 #include "frontend/session/variant.h"
@@ -185,7 +185,7 @@ bool setSetting(const Setting& setting, std::string_view value, SettingMessage m
             const std::string_view text = value == EMPTY_SETTING_TEXT ? std::string_view() : value;
             if (text.size() >= static_cast<std::size_t>(SETTING_TEXT_LENGTH)) return false;
             char* field = engineSettings.*setting.text;
-            std::memcpy(field, text.data(), text.size());
+            std::copy(text.begin(), text.end(), field);  // an empty view may hold no pointer at all
             field[text.size()] = '\0';
             break;
         }
