@@ -90,6 +90,9 @@ struct NodeState {
 
 // Searches one legal move already made on the stack (`childKey` is the key of the position it
 // led to) and takes it back. Returns true on a cut-off; the caller then stores and returns beta.
+// `root`: only the root may pass over moves and leave its entries unwritten; below it the
+// test compiles away.
+template <bool root>
 inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey, int childMaterial) {
     node.child.length = 0;
     const int score = -search<true>(node.depth - 1, -node.beta, -node.alpha, node.child, node.mateScore - 1, 1,
@@ -99,12 +102,12 @@ inline bool searchMadeMove(NodeState& node, Move move, PositionKey childKey, int
     node.lastScore = score;
     node.hasLastScore = true;
     if (score >= node.beta) {
-        if (node.storing) storeHashAt(node.key, node.depth, score, HASH_LOWER, move);
+        if (!root || node.storing) storeHashAt(node.key, node.depth, score, HASH_LOWER, move);
         return true;
     }
     node.searchedLegal = true;
     if (score > node.alpha) {
-        if (node.storing) storeHashAt(node.key, node.depth, score, HASH_EXACT, move);
+        if (!root || node.storing) storeHashAt(node.key, node.depth, score, HASH_EXACT, move);
         updateLine(node.line, move, node.child);
         node.alpha = score;
         node.raisedAlpha = true;
@@ -281,7 +284,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
     if (probe == HASH_MOVE_ONLY) {
         if (const Move made = playAsText(entry.move);
             made != 0 &&
-            searchMadeMove(node, entry.move, keyAfterMove(keys, made), node.childMaterial(position, made)))
+            searchMadeMove<root>(node, entry.move, keyAfterMove(keys, made), node.childMaterial(position, made)))
             return beta;
     }
 
@@ -295,7 +298,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         if (skipping && skippedAtRoot(current.move)) continue;
         lastMove = current.move;
         const int childMaterial = node.childMaterial(position, current.move);
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) return beta;
+        if (makeLegal(current) && searchMadeMove<root>(node, current.move, current.childKey, childMaterial)) return beta;
         if (stopped()) break;
         timeTest();
         if (stopped()) break;
@@ -316,7 +319,7 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
         }
         lastMove = current.move;
         const int childMaterial = node.childMaterial(position, current.move);
-        if (makeLegal(current) && searchMadeMove(node, current.move, current.childKey, childMaterial)) {
+        if (makeLegal(current) && searchMadeMove<root>(node, current.move, current.childKey, childMaterial)) {
             historyTable[moveFrom(current.move)][moveTo(current.move)] += depth * depth;
             ++historyChanges;
             updateKillers(depth, current.move);
@@ -330,13 +333,13 @@ int search(int depth, int alpha, int beta, PvLine& line, int mateScore, int null
 
     if (!node.searchedLegal) {
         if (sideInCheck()) {
-            if (node.storing) storeHashAt(key, depth, -mateScore, HASH_EXACT, lastMove);
+            if (!root || node.storing) storeHashAt(key, depth, -mateScore, HASH_EXACT, lastMove);
             return -mateScore;
         }
         node.alpha = 0;  // stalemate
     }
     // Without a move that raised alpha the entry holds the last score seen, not the best one.
-    if (!node.raisedAlpha && node.storing)
+    if (!node.raisedAlpha && (!root || node.storing))
         storeHashAt(key, depth, node.hasLastScore ? node.lastScore : node.alpha, HASH_UPPER, lastMove);
     return node.alpha;
 }
