@@ -1,8 +1,0 @@
-#include "state/clock.h"
-
-#include <chrono>
-
-std::uint32_t clockMs() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
