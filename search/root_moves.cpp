@@ -71,23 +71,35 @@ void includeRootMove(Move move) {
         rootMoveChoice.moves[rootMoveChoice.count++] = move;
 }
 
+namespace {
+
+// Whether the choice, if it belongs to the current position, allows `move`.
+bool choiceAllows(Move move) {
+    return !rootMoveChoice.restricted || !isCurrentPosition(rootMoveChoice) ||
+           contains(rootMoveChoice.moves, rootMoveChoice.count, move);
+}
+
+}  // namespace
+
 int allowedRootMoves(Move* moves) {
     const int legal = legalRootMoves(moves);
-    if (!rootMoveChoice.restricted || !isCurrentPosition(rootMoveChoice)) return legal;
     int allowed = 0;
     for (int i = 0; i < legal; ++i)
-        if (contains(rootMoveChoice.moves, rootMoveChoice.count, moves[i])) moves[allowed++] = moves[i];
+        if (choiceAllows(moves[i])) moves[allowed++] = moves[i];
     return allowed;
 }
 
 int startRootSkip() {
     endRootSkip();
-    Move legal[MAX_MOVES], allowed[MAX_MOVES];
+    Move legal[MAX_MOVES];
     const int legalCount = legalRootMoves(legal);
-    const int allowedCount = allowedRootMoves(allowed);
-    if (allowedCount == 0 || allowedCount == legalCount) return legalCount;
     for (int i = 0; i < legalCount; ++i)
-        if (!contains(allowed, allowedCount, legal[i])) rootSkip.moves[rootSkip.count++] = legal[i];
+        if (!choiceAllows(legal[i])) rootSkip.moves[rootSkip.count++] = legal[i];
+    const int allowedCount = legalCount - rootSkip.count;
+    if (allowedCount == 0 || allowedCount == legalCount) {
+        endRootSkip();  // a choice that leaves nothing is not applied
+        return legalCount;
+    }
     rootSkip.active = true;
     return allowedCount;
 }
