@@ -7,7 +7,8 @@
 #
 # usage: bench/calibrate_levels.sh TARLOWICK [LEVEL:ANCHOR ...]
 #   ANCHOR: hoichess, fairymax, fairymax-sd1, fairymax-sd2, fairymax-sd3 (Fairy-Max held to
-#           that search depth), tarlowick (full strength). Without pairs, the default plan below.
+#           that search depth), tarlowick (full strength), tarlowick-ELO (another level).
+#   LEVEL:  an Elo, or full. Without pairs, the default plan below.
 #   environment:
 #     GAMES  games per pair (100)     TC  xboard's clock per game, MIN or MIN:SEC (1)     INC  seconds a move (1)
 #     BOOK   1: tarlowick plays from Debian's gnuchess-book when installed, at random (1)
@@ -44,7 +45,7 @@ for pair in "${pairs[@]}"; do
   case ${pair#*:} in
     hoichess) require_tools hoichess ;;
     fairymax*) require_tools fairymax ;;
-    tarlowick) ;;
+    tarlowick | tarlowick-[0-9]*) ;;
     *) echo "unknown anchor in $pair"; exit 2 ;;
   esac
 done
@@ -91,6 +92,7 @@ run_pair() {
     fairymax) second=(-scp fairymax -sd "$work") ;;
     fairymax-sd*) second=(-scp fairymax -sd "$work"); init="new\\nrandom\\nsd ${anchor#fairymax-sd}\\n" ;;
     tarlowick) engine_folder "$work/full" full; second=(-scp ./tarlowick -sd "$work/full") ;;
+    tarlowick-*) engine_folder "$work/other" "${anchor#tarlowick-}"; second=(-scp ./tarlowick -sd "$work/other") ;;
   esac
   # Twice the clock per game, and then some, before the match counts as stuck.
   match_time_limit=$(awk -v g="$games" -v t="$tc" -v i="$inc" \
@@ -102,7 +104,7 @@ run_pair() {
     exec setsid xvfb-run -a nice xboard -noGUI -xncp \
       -fcp ./tarlowick -fd "$work/level" -fn "tarlowick-$level" "${second[@]}" -sn "$anchor" \
       -secondInitString "$init" -mg "$games" -tc "$tc" -inc "$inc" -xponder -autoCallFlag true \
-      -saveGameFile "$work/games.pgn" -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
+      -saveGameFile "$work/games.pgn" -matchPause 1000 -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
   ) >"$work/xboard.out" 2>&1 &
   group=$!
   wait_for_games

@@ -1,29 +1,50 @@
 #!/usr/bin/env bash
-# A soak under a real front end: N fast games, one xboard run each, headless, between tarlowick
-# and fairymax. Each game starts from an opening drawn at random from Debian's gnuchess book
-# (up to 8 plies, each move chosen by its weight, read through tarlowick's own book command),
-# so the games differ; pondering is on for both engines in every other game; colours alternate. Reports every game and, at the end, the crashes, illegal moves and time losses of
-# tarlowick; fails when there is any (or a game ends without a result).
+# A soak in every mode under real front ends: N games, one headless xboard run each, every game
+# in a mode drawn at random from these:
+#   protocol  xboard direct, or UCI through polyglot
+#   ponder    on or off (for both engines)
+#   multipv   1 or 3
+#   level     full strength, or UCI_LimitStrength at 800, 1200, 1600 or 2000
+#   variant   standard chess from a random line of Debian's gnuchess book, or Chess960
+#   clock     0:03 + 0.1 s, 0:05 + 0.1 s, 20 moves in 0:05, 40 moves in 0:10, or 0:30
+#   opponent  fairymax, hoichess, or tarlowick at other settings (the only one of the three that
+#             plays Chess960, so every Chess960 game is against it)
+# The settings reach tarlowick through the protocol (xboard's -firstOptions, which polyglot
+# turns into setoption). Per game it reports the mode and result, and every crash, illegal
+# move, time loss, stall (no end within the game's time limit), game without a result and
+# move after the game's end of a tarlowick; at the end the same per mode, and the resident
+# memory of the tarlowick under test at its first and last look in each game. Fails when
+# there is any fault.
 #
-# usage: soak.sh TARLOWICK [GAMES] [TIME] [INC]
-#        defaults: 4 games of 0:03 with 0.1 s a move; exit 77 when a tool or the book is missing
+# usage: soak.sh TARLOWICK [GAMES]      exit 77 when a tool or the book is missing
+#   environment:
+#     SEED          the first game's mode draw (random); the run prints it, to replay one
+#     FIRST_GAME    the number of the first game, so runs side by side draw different modes (1)
+#     OUT           keep every game's folder (debug file, PGN) there instead of a scratch folder
+#     MODES_ONLY    1: print each game's mode and play nothing (to choose a seed)
+#     GAME_TIME_LIMIT  seconds for one game, whatever its clock, before it counts as a stall (300)
+#     ANALYSIS_EVERY   after every so many games (10), when the game was standard chess with
+#                   tarlowick speaking xboard, its first 60 plies are analysed twice: by xboard's
+#                   Analyze Game (xboard_analysis_match.sh) and with moves excluded and included
+#                   (analysis_soak.sh), both at MultiPV 1 or 3 by turns
 set -uo pipefail
 
 engine=$(realpath "${1:?path of the built tarlowick}")
 games=${2:-4}
-time_control=${3:-0:03}
-increment=${4:-0.1}
-game_time_limit=${GAME_TIME_LIMIT:-300}  # seconds for one game, whatever its clock
+seed=${SEED:-$((RANDOM * 32768 + RANDOM))}
+first_game=${FIRST_GAME:-1}
+game_time_limit=${GAME_TIME_LIMIT:-300}
+analysis_every=${ANALYSIS_EVERY:-10}
 
 source "$(dirname "$0")/match_games.sh"
-require_tools xboard fairymax xvfb-run
+require_tools xboard fairymax hoichess polyglot xvfb-run
 book=/usr/share/games/gnuchess/book.bin
 [ -r "$book" ] || { echo "SKIP: no book at $book (Debian package gnuchess-book)"; exit 77; }
 
-root=$(mktemp -d)
+if [ -n "${OUT:-}" ]; then root=$(realpath -m "$OUT"); mkdir -p "$root"; else root=$(mktemp -d); fi
 work=
 group=
-cleanup() { stop_xboard; rm -rf "$root"; }
+cleanup() { stop_xboard; [ -n "${OUT:-}" ] || rm -rf "$root"; }
 trap cleanup EXIT
 
 # Prints up to $1 plies of a random line of the book, as coordinate moves, each chosen by its
@@ -61,76 +82,206 @@ opening_game() {
   printf '[Event "soak"]\n[Site "?"]\n[Date "????.??.??"]\n[Round "1"]\n[White "?"]\n[Black "?"]\n[Result "*"]\n\n%s *\n' "${text# }"
 }
 
-crashes=0 illegal=0 time_losses=0 unfinished=0 tarlowick_points=0
+# Sets variable $1 to one of the other arguments, drawn from the run's seeded sequence (in this
+# shell: a subshell's draws would not follow the seed).
+pick() { local -n chosen=$1; shift; local choices=("$@"); chosen=${choices[RANDOM % ${#choices[@]}]}; }
+
+# A tarlowick's settings as xboard's engine options: multipv, then a level or "full".
+engine_options() {
+  if [ "$2" = full ]; then echo "MultiPV=$1,UCI_LimitStrength=0"; else echo "MultiPV=$1,UCI_LimitStrength=1,UCI_Elo=$2"; fi
+}
+
+# The resident memory of the tarlowick under test (the one running in $work/engine), in kB.
+resident_kb() {
+  local pid
+  for pid in $(pgrep -g "$group" -x tarlowick); do
+    [ "$(readlink "/proc/$pid/cwd")" = "$work/engine" ] && awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null
+  done
+}
+
+adapter='polyglot -noini -ec "%fcp" -ed "%fd"'
+declare -A mode_games mode_faults mode_points
+total_faults=0
 problems=()
 
-# `fail` for the helpers of match_games.sh: one game's failure is counted, not fatal.
-fail() { echo "  game $game: $*"; problems+=("game $game: $*"); unfinished=$((unfinished + 1)); }
+# A fault of game $game in mode line $mode: counted for each of the mode's values.
+fault() {
+  local value
+  problems+=("game $game ($mode): $*")
+  total_faults=$((total_faults + 1))
+  for value in $mode; do mode_faults[$value]=$((${mode_faults[$value]:-0} + 1)); done
+}
 
-for ((game = 1; game <= games; game++)); do
-  work=$root/game$game
-  mkdir -p "$work/engine"
-  cp "$engine" "$work/engine/tarlowick"
-  printf '[ENGINE]\nMaxDepth=32\nPostThinking=1\n[BOOK]\nBook=0\n' >"$work/engine/tarlowick.ini"
-  if ((game % 2)); then ponder=-ponder; else ponder=-xponder; fi
-  opening=$(random_opening 8)
-  opening_game "$opening" >"$work/opening.pgn"
-  # Colours alternate every two games, so pondering on and off both meet both colours.
-  if (((game - 1) / 2 % 2 == 0)); then
-    first=(-fcp ./tarlowick -fd "$work/engine") second=(-scp fairymax -sd "$work") tarlowick=first
-  else
-    first=(-fcp fairymax -fd "$work") second=(-scp ./tarlowick -sd "$work/engine") tarlowick=second
+# The faults of the tarlowick xboard calls $1 (first or second) in the game just played.
+judge_side() {
+  local side=$1 colour=$2 lost=no
+  { [ "$colour" = white ] && [ "$result" = 0-1 ]; } && lost=yes
+  { [ "$colour" = black ] && [ "$result" = 1-0 ]; } && lost=yes
+  shopt -s nocasematch
+  # A refused move, or a lost game whose reason names an illegal move, a crash or the flag.
+  if grep -q -E "^[0-9]+ <$side *: *Illegal move" "$work/debug.txt" || [[ $lost == yes && $comment == *illegal* ]]; then
+    fault "$side: an illegal move ($comment)"
   fi
+  if grep -q -E "Error (reading from|writing to) $side" "$work/debug.txt" "$work/xboard.out" ||
+     [[ $lost == yes && ( $comment == *crash* || $comment == *"chess program"* ) ]]; then
+    fault "$side: crashed or stopped answering ($comment)"
+  fi
+  if [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]]; then
+    fault "$side: lost on time ($comment)"
+  fi
+  shopt -u nocasematch
+  # A move once xboard has told the engine the result is a move after the end.
+  if awk -v side="$side" '
+       $0 ~ "^[0-9]+ >" side " *: *result " { ended = 1 }
+       ended && $0 ~ "^[0-9]+ <" side " *: *move " { found = 1 }
+       END { exit !found }' "$work/debug.txt"; then
+    fault "$side: a move after the game's end"
+  fi
+}
+
+# The game just played, analysed as a front end would; a failure is a fault of its mode.
+analyse_game() {
+  local played multipv_now=$((game / analysis_every % 2 ? 1 : 3)) plies
+  mapfile -t played < <(awk -v side="$tested" '$0 ~ "^[0-9]+ >" side " *: *usermove " || $0 ~ "^[0-9]+ <" side " *: *move " { print $NF }' \
+    "$work/debug.txt" | head -60)
+  plies=${#played[@]}
+  [ "$plies" -ge 2 ] || return
+  opening_game "${played[*]}" >"$work/analysis.pgn"
+  mode=analysis-exclude
+  if bash "$(dirname "${BASH_SOURCE[0]}")/analysis_soak.sh" "$engine" "${played[*]}" "$multipv_now" >"$work/analysis.out" 2>&1; then
+    echo "  analysis of game $game, $plies plies, MultiPV $multipv_now, moves excluded: $(head -1 "$work/analysis.out")"
+  else
+    fault "the analysis with moves excluded: $(grep -m1 FAULT "$work/analysis.out")"
+  fi
+  mode_games[analysis-exclude]=$((${mode_games[analysis-exclude]:-0} + 1))
+  mode=analysis-xboard
+  # The last position may be mate: the check covers the positions before it.
+  if ANALYSIS_DELAY=0.25 MATCH_TIME_LIMIT=$((plies + 60)) bash "$(dirname "${BASH_SOURCE[0]}")/xboard_analysis_match.sh" \
+       "$engine" "$work/analysis.pgn" "$((plies - 1))" "MultiPV=$multipv_now" >"$work/xboard-analysis.out" 2>&1; then
+    echo "  xboard Analyze Game of game $game, $plies plies, MultiPV $multipv_now: $(tail -2 "$work/xboard-analysis.out" | head -1)"
+  else
+    fault "xboard's Analyze Game: $(grep -m1 FAIL "$work/xboard-analysis.out")"
+  fi
+  mode_games[analysis-xboard]=$((${mode_games[analysis-xboard]:-0} + 1))
+}
+
+echo "Soak of $games games in random modes, seed $seed; games kept in $root"
+RANDOM=$seed
+for ((game = first_game; game < first_game + games; game++)); do
+  work=$root/game$game
+  mkdir -p "$work/engine" "$work/other"
+  cp "$engine" "$work/engine/tarlowick"
+  cp "$engine" "$work/other/tarlowick"
+  printf '[ENGINE]\nMaxDepth=32\nPostThinking=1\n[BOOK]\nBook=0\n' >"$work/engine/tarlowick.ini"
+  cp "$work/engine/tarlowick.ini" "$work/other/tarlowick.ini"
+
+  pick protocol xboard uci
+  pick ponder on off
+  pick multipv 1 1 3
+  pick level full full full 800 1200 1600 2000
+  pick variant standard standard standard chess960
+  pick clock "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:05 0.1 0" "0:05 0.1 0" \
+    "0:05 0 20" "0:10 0 40" "0:30 0 0"
+  pick opponent fairymax hoichess tarlowick
+  [ "$variant" = chess960 ] && opponent=tarlowick
+  read -r tc inc mps <<<"$clock"
+  ponder_flag=-xponder
+  [ "$ponder" = on ] && ponder_flag=-ponder
+  clock_name="$tc+$inc"
+  [ "$mps" != 0 ] && clock_name="$mps/$tc"
+  mode="$protocol ponder-$ponder mpv-$multipv level-$level $variant $clock_name vs-$opponent"
+
+  pick other_multipv 1 3
+  pick other_level full 1000 1400 1800
+  other_options=$(engine_options "$other_multipv" "$other_level")
+  # xboard's options for one side: its short prefix (f, s) and long one (first, second).
+  if [ "${MODES_ONLY:-0}" = 1 ]; then echo "  game $game: $mode"; continue; fi
+  ours() { echo "-${1}cp ./tarlowick -${1}d $work/engine"; [ "$protocol" = uci ] && echo "-${1}UCI"; }
+  theirs() {
+    case $opponent in
+      fairymax) echo "-${1}cp fairymax -${1}d $work" ;;
+      hoichess) echo "-${1}cp hoichess\ -x -${1}d $work" ;;
+      tarlowick) echo "-${1}cp ./tarlowick -${1}d $work/other" ;;
+    esac
+  }
+  # Colours alternate game by game.
+  if ((game % 2)); then
+    tested=first colour=white
+    eval "sides=($(ours f) $(theirs s))"
+    sides+=(-firstOptions "$(engine_options "$multipv" "$level")")
+    [ "$opponent" = tarlowick ] && sides+=(-secondOptions "$other_options")
+  else
+    tested=second colour=black
+    eval "sides=($(theirs f) $(ours s))"
+    sides+=(-secondOptions "$(engine_options "$multipv" "$level")")
+    [ "$opponent" = tarlowick ] && sides+=(-firstOptions "$other_options")
+  fi
+  start=()
+  if [ "$variant" = chess960 ]; then
+    start=(-variant fischerandom)
+    opening=""
+  else
+    opening=$(random_opening 8)
+    opening_game "$opening" >"$work/opening.pgn"
+    start=(-loadGameFile "$work/opening.pgn")
+  fi
+  clock_options=(-tc "$tc" -inc "$inc")
+  [ "$mps" != 0 ] && clock_options=(-tc "$tc" -mps "$mps")
   (
     cd "$work" || exit 1
     export HOME=$work
-    exec setsid xvfb-run -a xboard -noGUI -xncp "${first[@]}" "${second[@]}" \
-      -mg 1 -tc "$time_control" -inc "$increment" "$ponder" -autoCallFlag true \
-      -loadGameFile "$work/opening.pgn" \
+    exec setsid xvfb-run -a xboard -noGUI -xncp "${sides[@]}" -adapterCommand "$adapter" \
+      -mg 1 "${clock_options[@]}" "$ponder_flag" -autoCallFlag true "${start[@]}" \
       -saveGameFile "$work/games.pgn" -debug -nameOfDebugFile "$work/debug.txt" \
       -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
   ) >"$work/xboard.out" 2>&1 &
   group=$!
 
+  memory_start= memory_end=
   deadline=$((SECONDS + game_time_limit))
-  while [ "$(finished_games)" -lt 1 ] && [ $SECONDS -lt $deadline ] && kill -0 "$group" 2>/dev/null; do sleep 1; done
-  sleep 1
+  while [ "$(finished_games)" -lt 1 ] && [ $SECONDS -lt $deadline ] && kill -0 "$group" 2>/dev/null; do
+    sleep 1
+    kb=$(resident_kb)
+    [ -n "$kb" ] && { memory_start=${memory_start:-$kb}; memory_end=$kb; }
+  done
+  stalled=no
+  [ "$(finished_games)" -lt 1 ] && [ $SECONDS -ge $deadline ] && stalled=yes
+  sleep 1  # a move after the end would come now
   stop_xboard
 
   summary=$(awk -f "$(dirname "${BASH_SOURCE[0]}")/pgn_summary.awk" "$work/games.pgn" 2>/dev/null | head -1)
   IFS='|' read -r white black result moves comment <<<"$summary"
-  printf '  game %d: %s - %s  %s  after %s moves  {%s}  pondering %s, opening %s\n' "$game" "${white:-?}" \
-    "${black:-?}" "${result:-none}" "${moves:-0}" "$comment" "$([ "$ponder" = -ponder ] && echo on || echo off)" \
-    "$opening"
-  [ -n "$result" ] && [ "$result" != "*" ] || { fail "no result"; continue; }
-
-  side=white
-  [[ $black == tarlowick* ]] && side=black
-  shopt -s nocasematch
-  if grep -q -E "^[0-9]+ <$tarlowick *: *Illegal move" "$work/debug.txt" ||
-     grep -q -E "^[0-9]+ >$tarlowick *: *Illegal move" "$work/debug.txt" || [[ $comment == *illegal* ]]; then
-    illegal=$((illegal + 1)); problems+=("game $game: an illegal move ($comment)")
+  printf '  game %d: %s  %s after %s moves {%s}  memory %s..%s kB  %s\n' "$game" "$mode" "${result:-none}" \
+    "${moves:-0}" "$comment" "${memory_start:-?}" "${memory_end:-?}" "${opening:+opening $opening}"
+  for value in $mode; do mode_games[$value]=$((${mode_games[$value]:-0} + 1)); done
+  if [ $stalled = yes ]; then
+    fault "a stall: no end within $game_time_limit s"
+  elif [ -z "$result" ] || [ "$result" = "*" ]; then
+    fault "no result"
   fi
-  if grep -q -E "Error (reading from|writing to) $tarlowick" "$work/debug.txt" "$work/xboard.out" ||
-     [[ $comment == *crash* || $comment == *"chess program"* ]]; then
-    crashes=$((crashes + 1)); problems+=("game $game: tarlowick crashed or stopped answering ($comment)")
+  judge_side "$tested" "$colour"
+  if [ "$opponent" = tarlowick ]; then
+    other=second other_colour=black
+    [ "$tested" = second ] && other=first other_colour=white
+    judge_side "$other" "$other_colour"
   fi
-  lost=no
-  { [ $side = white ] && [ "$result" = 0-1 ]; } && lost=yes
-  { [ $side = black ] && [ "$result" = 1-0 ]; } && lost=yes
-  if [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]]; then
-    time_losses=$((time_losses + 1)); problems+=("game $game: tarlowick lost on time ($comment)")
-  fi
-  shopt -u nocasematch
+  # The tested engine's points, in halves.
+  points=0
   case $result in
-    1/2-1/2) tarlowick_points=$((tarlowick_points + 1)) ;;
-    *) [ $lost = no ] && tarlowick_points=$((tarlowick_points + 2)) ;;
+    1/2-1/2) points=1 ;;
+    1-0) [ "$colour" = white ] && points=2 ;;
+    0-1) [ "$colour" = black ] && points=2 ;;
   esac
+  for value in $mode; do mode_points[$value]=$((${mode_points[$value]:-0} + points)); done
+  ((game % analysis_every == 0)) && [ "$protocol" = xboard ] && [ "$variant" = standard ] && analyse_game
 done
 
-echo "Soak of $games games at $time_control + $increment s against fairymax:" \
-  "tarlowick scored $((tarlowick_points / 2))$([ $((tarlowick_points % 2)) = 1 ] && echo .5);" \
-  "$crashes crashes, $illegal illegal moves, $time_losses time losses, $unfinished games without a result."
+echo "By mode: games, the tested tarlowick's score, faults"
+for value in $(printf '%s\n' "${!mode_games[@]}" | sort); do
+  printf '  %-18s %4d games  %5s points  %d faults\n' "$value" "${mode_games[$value]}" \
+    "$((${mode_points[$value]:-0} / 2))$([ $((${mode_points[$value]:-0} % 2)) = 1 ] && echo .5)" "${mode_faults[$value]:-0}"
+done
+echo "Soak of $games games, seed $seed: $total_faults faults."
 if [ ${#problems[@]} -gt 0 ]; then
   printf 'FAIL: %s\n' "${problems[@]}"
   exit 1

@@ -6,7 +6,9 @@
 # engine's own move reader in force mode), "." was answered with stat01, and no thinking line
 # came after "exit". Prints the depths reached in each position.
 #
-# usage: xboard_analysis_match.sh TARLOWICK     exit 77: xboard or xvfb-run missing
+# usage: xboard_analysis_match.sh TARLOWICK [GAME.pgn PLIES [OPTIONS]]
+#   GAME.pgn, PLIES: another game to analyse, of that many plies; OPTIONS: xboard's engine
+#   options for tarlowick ("MultiPV=3")      exit 77: xboard or xvfb-run missing
 set -uo pipefail
 
 engine=${1:?path of the built tarlowick}
@@ -26,6 +28,10 @@ fail() {
 mkdir -p "$work/engine"
 cp "$engine" "$work/engine/tarlowick"
 printf '[ENGINE]\nMaxDepth=32\nPostThinking=1\n[BOOK]\nBook=0\n' >"$work/engine/tarlowick.ini"
+if [ -n "${2:-}" ]; then
+  cp "$2" "$work/game.pgn"
+  plies=${3:?the number of plies of the game}
+else
 cat >"$work/game.pgn" <<'PGN'
 [Event "Analysis"]
 [Site "?"]
@@ -38,11 +44,14 @@ cat >"$work/game.pgn" <<'PGN'
 1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 *
 PGN
 plies=12
+fi
+options=()
+[ -n "${4:-}" ] && options=(-firstOptions "$4")
 
 (
   cd "$work" || exit 1
   export HOME=$work
-  exec setsid xvfb-run -a xboard -fcp ./tarlowick -fd "$work/engine" \
+  exec setsid xvfb-run -a xboard -fcp ./tarlowick -fd "$work/engine" "${options[@]}" \
     -initialMode AnalyzeFile -loadGameFile "$work/game.pgn" -timeDelay "$delay" \
     -debug -nameOfDebugFile "$work/debug.txt" \
     -popupExitMessage false -saveSettingsOnExit false -soundProgram ""
