@@ -2,11 +2,11 @@
 # A soak in every mode under real front ends: N games, one headless xboard run each, every game
 # in a mode drawn at random from these:
 #   protocol  xboard direct, or UCI through polyglot
-#   ponder    on or off (for both engines)
+#   ponder    on (a third of the games) or off, for both engines
 #   multipv   1 or 3
 #   level     full strength, or UCI_LimitStrength at 800, 1200, 1600 or 2000
 #   variant   standard chess from a random line of Debian's gnuchess book, or Chess960
-#   clock     0:03 + 0.1 s, 0:05 + 0.1 s, 20 moves in 0:05, 40 moves in 0:10, or 0:30
+#   clock     0:03 + 0.1 s (half the games), 0:05 + 0.1 s, 20 or 40 moves in 0:05, 0:10 or 0:30
 #   opponent  fairymax, hoichess, or tarlowick at other settings (the only one of the three that
 #             plays Chess960, so every Chess960 game is against it)
 # The settings reach tarlowick through the protocol (xboard's -firstOptions, which polyglot
@@ -176,12 +176,12 @@ for ((game = first_game; game < first_game + games; game++)); do
   cp "$work/engine/tarlowick.ini" "$work/other/tarlowick.ini"
 
   pick protocol xboard uci
-  pick ponder on off
+  pick ponder on off off  # pondering takes both cores: a third of the games
   pick multipv 1 1 3
   pick level full full full 800 1200 1600 2000
   pick variant standard standard standard chess960
-  pick clock "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:05 0.1 0" "0:05 0.1 0" \
-    "0:05 0 20" "0:10 0 40" "0:30 0 0"
+  pick clock "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" "0:03 0.1 0" \
+    "0:05 0.1 0" "0:05 0.1 0" "0:05 0 20" "0:05 0 40" "0:10 0 0" "0:30 0 0"
   pick opponent fairymax hoichess tarlowick
   [ "$variant" = chess960 ] && opponent=tarlowick
   read -r tc inc mps <<<"$clock"
