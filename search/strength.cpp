@@ -24,14 +24,14 @@ namespace {
 
 // Anchor rows, weakest first; levels between two rows are interpolated (the budget
 // geometrically). The top row only serves the interpolation: at LEVEL_TOP_ELO the search is
-// the unrestricted one. Provisional until the calibration run measures them.
+// the unrestricted one. Each row's label is the rating measured for its settings in matches
+// against HoiChess and Fairy-Max (bench/calibrate_levels.sh, fitted by bench/level_ratings.py).
 constexpr StrengthLevel LEVEL_TABLE[] = {
-    {600, 300, 1, 250, 350},
-    {900, 1500, 2, 180, 220},
-    {1200, 8000, 3, 120, 120},
-    {1500, 40000, 4, 70, 50},
-    {1800, 250000, 6, 35, 10},
-    {2000, 1500000, 8, 15, 0},
+    {600, 5000, 2, 137, 148},
+    {900, 37000, 3, 76, 61},
+    {1200, 137000, 4, 47, 25},
+    {1500, 336000, 6, 32, 9},
+    {1800, 1600000, 8, 15, 0},
     {LEVEL_TOP_ELO, 8000000, 12, 5, 0},
 };
 

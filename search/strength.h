@@ -11,7 +11,7 @@
 // The range of UCI_Elo. The top is the engine's own strength: at the top the level plays the
 // unrestricted search.
 inline constexpr std::int32_t LEVEL_MIN_ELO = 600;
-inline constexpr std::int32_t LEVEL_TOP_ELO = 2200;
+inline constexpr std::int32_t LEVEL_TOP_ELO = 2100;
 
 // What a level may do.
 struct StrengthLevel {

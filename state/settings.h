@@ -29,7 +29,7 @@ struct EngineSettings {
     std::int32_t threads = 1;    // searched with one thread whatever is asked
     std::int32_t uciChess960 = 0;  // UCI_Chess960: Chess960 rules and castling as king takes rook
     std::int32_t limitStrength = 0;  // 1: play at the level of `elo` (UCI_LimitStrength)
-    std::int32_t elo = 2200;         // UCI_Elo; its top (search/strength.h) is full strength
+    std::int32_t elo = 2100;         // UCI_Elo; its top (search/strength.h) is full strength
 };
 
 inline EngineSettings engineSettings;

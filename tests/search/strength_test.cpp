@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(StrengthTest, FixedSeedPlaysTheSameMove) {
-    for (const std::int32_t elo : {600, 1100, 1600, 2100})
+    for (const std::int32_t elo : {600, 1100, 1600, 2050})
         for (const char* fen : POSITIONS) {
             loadFen(fen);
             fixStrengthSeed(7);
@@ -76,17 +76,17 @@ TEST_F(StrengthTest, TheSeedChangesWhatAWeakLevelPlays) {
 }
 
 TEST_F(StrengthTest, TheBudgetBoundsTheNodes) {
-    // The budget is also watched from the search's input hook, which runs every few thousand
-    // nodes: a search may pass the budget by that much before it stops.
-    constexpr std::uint64_t POLL_SLACK = 6000;
-    for (const std::int32_t elo : {1200, 1500, 1800, 2000, 2150})
+    // The budget is also watched from the search's input hook, which runs at the clock-reading
+    // time tests, one in 32 moves of the interior nodes, once a few thousand nodes have passed:
+    // quiescence below those moves can carry a search past the budget by a few per cent.
+    for (const std::int32_t elo : {1200, 1500, 1800, 2000, 2050})
         for (const char* fen : {START, KIWIPETE, OPEN_GAME, ROOK_ENDING, BLACK_TO_MOVE}) {
             loadFen(fen);
             // Depth 1 is always finished, whatever it costs.
             const std::uint64_t firstDepth = searchAt(elo, 1).nodes;
             const DeepeningResult result = searchAt(elo);
             const std::uint64_t budget = std::max<std::uint64_t>(strengthLevel(elo).nodes, firstDepth);
-            EXPECT_LE(result.nodes, budget + POLL_SLACK) << elo << " " << fen << " depth " << result.depth;
+            EXPECT_LE(result.nodes, budget + budget / 20 + 6000) << elo << " " << fen << " depth " << result.depth;
             EXPECT_NE(result.bestMove, 0u) << elo << " " << fen;
         }
 }
@@ -105,7 +105,7 @@ TEST_F(StrengthTest, TheTopLevelIsTheUnrestrictedSearch) {
 }
 
 TEST_F(StrengthTest, EveryLevelPlaysALegalMove) {
-    for (const std::int32_t elo : {600, 700, 850, 1000, 1300, 1650, 1900, 2150})
+    for (const std::int32_t elo : {600, 700, 850, 1000, 1300, 1650, 1900, 2050})
         for (const char* fen : POSITIONS) {
             loadFen(fen);
             const Move move = searchAt(elo).bestMove;
@@ -202,7 +202,7 @@ TEST_F(StrengthTest, LongAndBackwardMovesAreMissedMost) {
 
 // The noise stays within the level's bound and comes back the same with the position.
 TEST_F(StrengthTest, NoiseIsBoundedAndTiedToThePositionAndSeed) {
-    for (const std::int32_t elo : {600, 1500, 2100}) {
+    for (const std::int32_t elo : {600, 1500, 2050}) {
         const StrengthLevel level = strengthLevel(elo);
         std::set<std::int32_t> values;
         for (std::uint64_t seed = 1; seed <= 50; ++seed) {

@@ -87,9 +87,9 @@ struct ConsoleCase {
 const ConsoleCase CASES[] = {
     {"Help", "help\nquit\n", HELP + PROMPT},
     {"PlayingStrength", "elo 1500\nelo 100\nelo\nelo x\nelo off\nquit\n",
-     "playing at Elo 1500\n" + PROMPT + "option UCI_Elo: 100 is out of its range 600..2200, set to 600\n" +
+     "playing at Elo 1500\n" + PROMPT + "option UCI_Elo: 100 is out of its range 600..2100, set to 600\n" +
          "playing at Elo 600\n" + PROMPT + "Error (unknown command): elo\n" + PROMPT +
-         "Error (usage): elo N (N from 600 to 2200), or elo off\n" + PROMPT + "playing at full strength\n" + PROMPT},
+         "Error (usage): elo N (N from 600 to 2100), or elo off\n" + PROMPT + "playing at full strength\n" + PROMPT},
     {"ParamWithoutAConfigurationFile", "param\nquit\n", DEFAULT_PARAMS + PROMPT, {}},
     {"DepthAndMoveTime", "sd 8\nsd 40\nsd 1\nsd\nst 0\nst x\nst 5\nquit\n",
      "Depth set with value 8 PLY\n" + PROMPT + "Error: insert a number between 2 and 32 \n" + PROMPT +
@@ -212,7 +212,7 @@ TEST(ConsoleOptions, ListAndSetEverySetting) {
                                  "LessTime       5                (spin 5..15, [TIME] LessTime)\n"
                                  "FastGame       5                (spin 5..15, [TIME] FastGame)\n"
                                  "UCI_LimitStrength false            (check, [ENGINE] LimitStrength)\n"
-                                 "UCI_Elo        2200             (spin 600..2200, [ENGINE] Elo)\n" +
+                                 "UCI_Elo        2100             (spin 600..2100, [ENGINE] Elo)\n" +
                                  PROMPT);
 }
 

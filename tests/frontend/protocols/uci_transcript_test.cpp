@@ -52,7 +52,7 @@ std::string handshake(bool book, const char* bookFile, bool bookRandom, bool gam
            "option name LessTime type spin default 5 min 5 max 15\n"
            "option name FastGame type spin default 5 min 5 max 15\n"
            "option name UCI_LimitStrength type check default false\n"
-           "option name UCI_Elo type spin default 2200 min 600 max 2200\nuciok\n";
+           "option name UCI_Elo type spin default 2100 min 600 max 2100\nuciok\n";
 }
 
 const std::string HANDSHAKE = handshake(false, "book.bin", true, false, "tarlowick.log");
@@ -159,8 +159,8 @@ const TranscriptCase CASES[] = {
      "uci\nsetoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 100\n"
      "setoption name UCI_Elo value 99999\nsetoption name UCI_Elo value 1500\nsetoption name UCI_Elo value strong\n"
      "setoption name UCI_LimitStrength value maybe\nquit\n",
-     HANDSHAKE + "info string option UCI_Elo: 100 is out of its range 600..2200, set to 600\n"
-                 "info string option UCI_Elo: 99999 is out of its range 600..2200, set to 2200\n"
+     HANDSHAKE + "info string option UCI_Elo: 100 is out of its range 600..2100, set to 600\n"
+                 "info string option UCI_Elo: 99999 is out of its range 600..2100, set to 2100\n"
                  "info string option UCI_Elo cannot take the value strong\n"
                  "info string option UCI_LimitStrength cannot take the value maybe\n"},
 };

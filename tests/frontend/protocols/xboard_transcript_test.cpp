@@ -36,7 +36,7 @@ const std::string FEATURES =
     "feature option=\"LessTime -spin 5 5 15\"\n"
     "feature option=\"FastGame -spin 5 5 15\"\n"
     "feature option=\"UCI_LimitStrength -check 0\"\n"
-    "feature option=\"UCI_Elo -spin 2200 600 2200\"\n"
+    "feature option=\"UCI_Elo -spin 2100 600 2100\"\n"
     "feature exclude=1 memory=1 variants=\"normal,fischerandom\"\n";
 const std::string DEPTH_ERROR =
     "Error (depth out of bound): Insert depth between 2 and 32\n"
@@ -76,8 +76,8 @@ const TranscriptCase CASES[] = {
     {"PlayingStrengthOptions",
      "xboard\noption UCI_LimitStrength=1\noption UCI_Elo=100\noption UCI_Elo=2201\noption UCI_Elo=1500\n"
      "option UCI_Elo=x\noption UCI_LimitStrength=2\nquit\n",
-     "#DEBUG option UCI_Elo: 100 is out of its range 600..2200, set to 600\n"
-     "#DEBUG option UCI_Elo: 2201 is out of its range 600..2200, set to 2200\n"
+     "#DEBUG option UCI_Elo: 100 is out of its range 600..2100, set to 600\n"
+     "#DEBUG option UCI_Elo: 2201 is out of its range 600..2100, set to 2100\n"
      "Error (bad option value): option UCI_Elo=x\nError (bad option value): option UCI_LimitStrength=2\n"},
     {"FeatureLinePingAndUnknownCommands",
      "xboard\nprotover 2\naccepted usermove\nping 7\nping\nprotover 3\ncomputer\nquit\n",

@@ -193,9 +193,9 @@ TEST_F(LoadSettings, EachNumberKeyKeepsItsRangeAndDefault) {
         {"[ENGINE]\nLimitStrength=perhaps\n", &EngineSettings::limitStrength, 0},
         {"[ENGINE]\nElo=1350\n", &EngineSettings::elo, 1350},
         {"[ENGINE]\nElo=100\n", &EngineSettings::elo, 600},
-        {"[ENGINE]\nElo=3500\n", &EngineSettings::elo, 2200},
+        {"[ENGINE]\nElo=3500\n", &EngineSettings::elo, 2100},
         {"[ENGINE]\nElo=strong\n", &EngineSettings::elo, 600},  // a word reads as 0, then clamps
-        {"[TIME]\nElo=1350\n", &EngineSettings::elo, 2200},
+        {"[TIME]\nElo=1350\n", &EngineSettings::elo, 2100},
     };
     for (const IntCase& c : cases) {
         fillWithSentinels();
