@@ -51,15 +51,19 @@ struct Board {
 // rule50 saturates instead of wrapping in a game played on past the fifty-move limit.
 constexpr unsigned nextReversiblePly(unsigned rule50) { return rule50 + (rule50 != 255); }
 
-// After a reversible move: find the latest earlier record with the same side to move and the
-// same placement inside the rule50 window. `reachable` is the number of records below `p`.
+// After a reversible move: find the latest earlier record with the same side to move, the
+// same placement and the same rights inside the rule50 window. A rook or king move is
+// reversible but may give up castling, and the pawn that just advanced two squares may be
+// taken en passant: the placement alone would count a different position as a repetition.
+// `reachable` is the number of records below `p`.
 inline void scanRepetition(Position& p, int reachable) {
     const int window = p.rule50;
     if (window < 2) return;  // the same side to move was last on move two plies ago
     const Position* earlier = &p - 2;
     for (int distance = 2; distance <= window && distance <= reachable; distance += 2, earlier -= 2) {
         if (earlier->ownPieces == p.ownPieces && earlier->typePlane0 == p.typePlane0 &&
-            earlier->typePlane1 == p.typePlane1 && earlier->typePlane2 == p.typePlane2) {
+            earlier->typePlane1 == p.typePlane1 && earlier->typePlane2 == p.typePlane2 &&
+            earlier->castleFlags == p.castleFlags && earlier->enPassant == p.enPassant) {
             p.repetition = static_cast<std::uint8_t>(earlier->repetition + 1);
             return;
         }

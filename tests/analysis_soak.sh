@@ -10,6 +10,7 @@
 #
 # usage: analysis_soak.sh TARLOWICK MOVES [MULTIPV] [SECONDS]
 #   MOVES: the game as coordinate moves, one string; SECONDS: the wait after each batch (0.1)
+#   KEEP=DIR keeps the work folder (commands sent, output with its times) there
 set -uo pipefail
 
 engine=$(realpath "${1:?path of the built tarlowick}")

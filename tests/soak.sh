@@ -11,8 +11,8 @@
 #             plays Chess960, so every Chess960 game is against it)
 # The settings reach tarlowick through the protocol (xboard's -firstOptions, which polyglot
 # turns into setoption). Per game it reports the mode and result, and every crash, illegal
-# move, time loss, stall (no end within the game's time limit), game without a result and
-# move after the game's end of a tarlowick; at the end the same per mode, and the resident
+# move, time loss, false claim of a result, stall (no end within the game's time limit), game
+# without a result and move after the game's end of a tarlowick; at the end the same per mode, and the resident
 # memory of the tarlowick under test at its first and last look in each game. Fails when
 # there is any fault.
 #
@@ -128,6 +128,10 @@ judge_side() {
   fi
   if [[ $lost == yes && ( $comment == *time* || $comment == *flag* ) ]]; then
     fault "$side: lost on time ($comment)"
+  fi
+  # xboard forfeits an engine whose claimed result it finds false.
+  if [[ $lost == yes && $comment == *"false"*"claim"* ]]; then
+    fault "$side: a false claim ($comment)"
   fi
   shopt -u nocasematch
   # A move once xboard has told the engine the result is a move after the end.

@@ -109,6 +109,25 @@ TEST(MakeMove, CountsRepetitionsOfTheSamePlacement) {
     EXPECT_EQ(currentPosition->repetition, 2);
 }
 
+// The rook's trip gives up castling: the same placement is another position, by the rules and
+// for a front end judging a draw claim.
+TEST(MakeMove, CastlingRightsLostMakeANewPosition) {
+    ASSERT_TRUE(loadFen("4k1n1/8/8/8/8/8/8/4K2R w K - 0 1"));
+    ASSERT_TRUE(playMoves("h1h2 g8f6 h2h1 f6g8"));
+    EXPECT_EQ(currentPosition->repetition, 0);
+    ASSERT_TRUE(playMoves("h1h2 g8f6 h2h1 f6g8"));
+    EXPECT_EQ(currentPosition->repetition, 1);
+}
+
+// A double step that can be taken en passant makes a position of its own.
+TEST(MakeMove, AnEnPassantChanceMakesANewPosition) {
+    ASSERT_TRUE(loadFen("4k1n1/8/8/8/4p3/8/3P4/4K1N1 w - - 0 1"));
+    ASSERT_TRUE(playMoves("d2d4 g8f6 g1f3 f6g8 f3g1"));
+    EXPECT_EQ(currentPosition->repetition, 0);  // the record after d2d4 could take en passant
+    ASSERT_TRUE(playMoves("g8f6 g1f3 f6g8 f3g1"));
+    EXPECT_EQ(currentPosition->repetition, 1);
+}
+
 TEST(MakeMove, BishopMovesRepeatLikeKnightMoves) {
     ASSERT_TRUE(loadFen("4k3/8/8/8/8/8/8/2B1K1b1 w - - 0 1"));
     ASSERT_TRUE(playMoves("c1d2 g1h2 d2c1 h2g1"));

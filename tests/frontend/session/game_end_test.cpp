@@ -42,6 +42,9 @@ const GameEndCase CASES[] = {
     {"ThirdOccurrenceDraws", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
      "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8", 1, "1/2-1/2 {Draw by repetition}\n",
      "1/2-1/2 {Draw by repetition}\n"},
+    // The placement comes a third time, but the first had the right to castle.
+    {"LostCastlingMakesANewPosition", "4k1n1/8/8/8/8/8/8/4K2R w K - 0 1", "h1h2 g8f6 h2h1 f6g8 h1h2 g8f6 h2h1 f6g8", 0,
+     "", ""},
     {"Ply99GoesOn", "4k3/8/8/8/8/8/8/R3K3 w - - 98 80", "a1a2", 0, "", ""},
     {"Ply100Draws", "4k3/8/8/8/8/8/8/R3K3 w - - 99 80", "a1a2", 1, "1/2-1/2 {Draw by 50 move rule}\n", ""},
     {"CaptureRestartsTheCount", "4k3/8/8/8/8/8/r7/R3K3 w - - 99 80", "a1a2", 0, "", ""},
