@@ -155,7 +155,7 @@ analyse_game() {
   if bash "$(dirname "${BASH_SOURCE[0]}")/analysis_soak.sh" "$engine" "${played[*]}" "$multipv_now" >"$work/analysis.out" 2>&1; then
     echo "  analysis of game $game, $plies plies, MultiPV $multipv_now, moves excluded: $(head -1 "$work/analysis.out")"
   else
-    fault "the analysis with moves excluded: $(grep -m1 FAULT "$work/analysis.out")"
+    fault "the analysis with moves excluded: $(grep -m1 -E "FAULT|FAIL" "$work/analysis.out")"
   fi
   mode_games[analysis-exclude]=$((${mode_games[analysis-exclude]:-0} + 1))
   mode=analysis-xboard
