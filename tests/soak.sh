@@ -12,9 +12,9 @@
 # The settings reach tarlowick through the protocol (xboard's -firstOptions, which polyglot
 # turns into setoption). Per game it reports the mode and result, and every crash, illegal
 # move, time loss, false claim of a result, stall (no end within the game's time limit), game
-# without a result and move after the game's end of a tarlowick; at the end the same per mode, and the resident
-# memory of the tarlowick under test at its first and last look in each game. Fails when
-# there is any fault.
+# without a result and move after the game's end of a tarlowick; at the end the same per
+# mode, and the resident memory of the tarlowick under test at its first and last look in
+# each game. Fails when there is any fault.
 #
 # usage: soak.sh TARLOWICK [GAMES]      exit 77 when a tool or the book is missing
 #   environment:
